@@ -1,0 +1,69 @@
+// The game: deal, bidding, trump, tricks, scoring, game end, and the
+// computer's moves, over the shared ServerState.
+#pragma once
+
+#include "server/enginehost.h"
+#include "server/serverstate.h"
+
+#include <cstdint>
+#include <random>
+#include <string>
+#include <string_view>
+
+namespace quillet {
+
+class GameEngine {
+public:
+    GameEngine(ServerState &state, EngineHost &host, Timings timings = {});
+
+    // The generator is seeded once from the clock at construction; tests and
+    // the simulator inject a seed instead.
+    void seedRandom(std::uint64_t seed);
+    const Timings &timings() const { return timings_; }
+    void setTimings(const Timings &t) { timings_ = t; }
+
+    // Message handlers: the field text after the command. TServer calls them
+    // only after checking that the seat field is the sender's own slot.
+    void startgame(std::string_view fields);
+    void hisbid(std::string_view fields);
+    void mychoose(std::string_view fields);
+    void playcard(std::string_view fields);
+
+    // Timer expiries.
+    void waitaminuteTimer();
+    void computertimerTimer();
+
+    // Hooks of the connection layer.
+    void lateLogin(int slot);     // login while a game runs: hand, seat states, stats
+    void seatLeft(int slot);      // a seat's connection closed
+    void watchStarted(int seat);  // a seat's player started just watching
+
+    // Engine steps (public for tests).
+    void startround();
+    bool checkforsuit(int n) const;
+    void findplayer();
+    void finishtrick();
+    int thewinner() const;
+    void tallyscore();
+    void endgame();
+
+    // Computer players.
+    void cbid(int n);
+    void ctrump(int n);
+    void cplay(int n);
+
+    int waitaminuteTag() const { return waitaminuteTag_; }
+    int computertimerTag() const { return computertimerTag_; }
+
+private:
+    void broadcast(const std::string &message);
+
+    ServerState &s_;
+    EngineHost &host_;
+    Timings timings_;
+    std::mt19937_64 rng_;
+    int waitaminuteTag_ = 0;
+    int computertimerTag_ = 0;
+};
+
+} // namespace quillet
