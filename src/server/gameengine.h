@@ -9,6 +9,8 @@
 #include <random>
 #include <string>
 #include <string_view>
+#include <utility>
+#include <vector>
 
 namespace quillet {
 
@@ -54,9 +56,42 @@ public:
 
     int waitaminuteTag() const { return waitaminuteTag_; }
     int computertimerTag() const { return computertimerTag_; }
+    bool waitaminutePending() const { return waitaminutePending_; }
+    bool computertimerPending() const { return computertimerPending_; }
+    // Seat n must play a card now: play is on, no pause runs, and it holds cards.
+    bool playAwaited(int n) const;
 
 private:
+    enum class Hook { lateLogin, seatLeft, watchStarted };
+    enum class TakeoverOrder { bidderFirst, turnFirst };
+
+    // Counts nested entries; hooks that arrive from inside a step (a send
+    // that closes a connection) wait until the outermost step has finished.
+    class Entry {
+    public:
+        explicit Entry(GameEngine &e) : e_(e) { ++e_.depth_; }
+        ~Entry();
+        Entry(const Entry &) = delete;
+        Entry &operator=(const Entry &) = delete;
+
+    private:
+        GameEngine &e_;
+    };
+    bool deferHook(Hook hook, int slot);
+    void runHook(Hook hook, int slot);
+
     void broadcast(const std::string &message);
+    void sendTo(int slot, const std::string &message);
+    void deal();
+    void allBidsIn();
+    void startPlay();
+    void takeover(int seat, TakeoverOrder order);
+
+    int botDelay() const;
+    void armWaitaminute(int tag, int ms);
+    void stopWaitaminute();
+    void armComputertimer(int tag, int seat);
+    void stopComputertimer();
 
     ServerState &s_;
     EngineHost &host_;
@@ -64,6 +99,11 @@ private:
     std::mt19937_64 rng_;
     int waitaminuteTag_ = 0;
     int computertimerTag_ = 0;
+    bool waitaminutePending_ = false;
+    bool computertimerPending_ = false;
+    int computertimerSeat_ = 0;  // the seat whose move computertimer waits for
+    int depth_ = 0;
+    std::vector<std::pair<Hook, int>> deferred_;
 };
 
 } // namespace quillet

@@ -1,0 +1,194 @@
+// Trick play, scoring and the end of the game.
+#include "server/gameengine.h"
+
+#include "protocol/cards.h"
+#include "protocol/commands.h"
+#include "protocol/message.h"
+
+namespace quillet {
+
+bool GameEngine::playAwaited(int n) const
+{
+    if (!s_.gameon || !isSeat(n) || n != s_.turn || s_.bidder != 0 || s_.chooser != 0
+        || waitaminutePending_)
+        return false;
+    for (int k = 1; k <= kHandSlots; ++k)
+        if (isCard(s_.players[n].cards[k]))
+            return true;
+    return false;
+}
+
+void GameEngine::playcard(std::string_view fields)
+{
+    Entry entry(*this);
+    FieldReader r(fields);
+    int n = 0, k = 0;
+    if (!r.nextInt(n) || !parseNumber(r.rest(), k))
+        return;
+    // Nothing is playable between tricks, between rounds or after the game.
+    if (!s_.gameon || !isSeat(n) || n != s_.turn || s_.bidder != 0 || s_.chooser != 0
+        || waitaminutePending_)
+        return;
+
+    tplayer &p = s_.players[n];
+    if (!isHandSlot(k) || !isCard(p.cards[k])) {
+        host_.hostNotice("Card does't exist");
+        return;
+    }
+    const int card = p.cards[k];
+    const int suit = suitOf(card);
+    if (s_.cardsontable == 0)
+        s_.ledsuit = suit;
+
+    if (suit != s_.ledsuit && checkforsuit(n)) {
+        if (!p.connected)
+            host_.hostNotice("computer played incorrectly");
+        else
+            sendTo(n, makeMessage(cmd::needsuit, n, 2, k, trailing));
+        return;
+    }
+
+    stopComputertimer();
+    ++s_.cardsontable;
+    broadcast(makeMessage(cmd::playcard, n, k, card));
+    p.played = card;
+    p.cards[k] = 0;
+
+    if (s_.cardsontable >= kSeats)
+        finishtrick();
+    else
+        findplayer();
+}
+
+bool GameEngine::checkforsuit(int n) const
+{
+    if (!isSeat(n))
+        return false;
+    for (int k = 1; k <= kHandSlots; ++k)
+        if (isCard(s_.players[n].cards[k]) && suitOf(s_.players[n].cards[k]) == s_.ledsuit)
+            return true;
+    return false;
+}
+
+void GameEngine::findplayer()
+{
+    s_.turn = nextSeat(s_.turn);
+    broadcast(makeMessage(cmd::nextplayer, "f", s_.turn));
+    if (s_.isComputer(s_.turn))
+        armComputertimer(1, s_.turn);
+}
+
+int GameEngine::thewinner() const
+{
+    int best = 0;
+    int bestRank = 0;
+    auto pass = [&](int suit) {
+        if (suit == 0)
+            return;
+        for (int seat = 1; seat <= kSeats; ++seat) {
+            const int card = s_.players[seat].played;
+            if (suitOf(card) == suit && rankOf(card) > bestRank) {
+                best = seat;
+                bestRank = rankOf(card);
+            }
+        }
+    };
+    pass(s_.trumpsuit);
+    if (best == 0)
+        pass(s_.ledsuit);
+    return best;
+}
+
+void GameEngine::finishtrick()
+{
+    ++s_.trickcount;
+    int w = thewinner();
+    if (w == 0)  // only when the table holds no card of the led suit: keep the leader
+        w = isSeat(s_.turn) ? s_.turn : 1;
+    tplayer &winner = s_.players[w];
+    ++winner.tricks;
+    for (int seat = 1; seat <= kSeats; ++seat)
+        s_.players[seat].played = 0;
+    broadcast(makeMessage(cmd::trickwinner, w, winner.tricks));
+
+    s_.ledsuit = 0;
+    s_.cardsontable = 0;
+    s_.turn = w;
+    if (s_.trickcount < s_.numcards)
+        armWaitaminute(2, timings_.trickPauseMs);
+    else
+        tallyscore();
+}
+
+void GameEngine::waitaminuteTimer()
+{
+    Entry entry(*this);
+    if (!waitaminutePending_)
+        return;
+    waitaminutePending_ = false;
+    if (!s_.gameon)
+        return;
+    if (waitaminuteTag_ == 2) {
+        broadcast(makeMessage(cmd::nextplayer, "c", s_.turn));
+        if (isSeat(s_.turn) && s_.isComputer(s_.turn))
+            armComputertimer(1, s_.turn);
+    } else if (waitaminuteTag_ == 3) {
+        startround();
+    }
+}
+
+void GameEngine::tallyscore()
+{
+    std::string text;
+    text.reserve(64);
+    for (int seat = 1; seat <= kSeats; ++seat) {
+        tplayer &p = s_.players[seat];
+        int r = 0;
+        if (p.tricks == p.bid)
+            r = p.bid == 0 ? 5 : p.bid + 10;
+        p.score += r;
+        text += '+';
+        text += std::to_string(seat);
+        text += '+';
+        text += std::to_string(p.score);
+        text += '+';
+        text += std::to_string(r);
+    }
+    // makeMessage would add one more field separator; the text carries its own.
+    std::string message(cmd::score);
+    message += text;
+    message += kTerminator;
+    broadcast(message);
+    armWaitaminute(3, timings_.roundPauseMs);
+}
+
+void GameEngine::endgame()
+{
+    s_.gameon = false;
+    // No seat may move after the game (5 would name watcher slot 5).
+    s_.turn = 0;
+    s_.bidder = 0;
+    s_.chooser = 0;
+    stopWaitaminute();
+    stopComputertimer();
+
+    int best = 1;
+    for (int seat = 2; seat <= kSeats; ++seat)
+        if (s_.players[seat].score > s_.players[best].score)
+            best = seat;
+    const int bestScore = s_.players[best].score;
+
+    std::string winners;
+    int count = 0;
+    for (int seat = 1; seat <= kSeats; ++seat) {
+        const tplayer &p = s_.players[seat];
+        if (p.score != bestScore)
+            continue;
+        if (count++ > 0)
+            winners += " and ";
+        winners += p.name.empty() ? s_.botnames[seat] : p.name;
+    }
+    broadcast(makeMessage(cmd::winner, winners, bestScore));
+}
+
+} // namespace quillet
