@@ -1,0 +1,23 @@
+// One executable for the engine area; each test class covers one concern.
+#include <QCoreApplication>
+#include <QTest>
+
+#include <memory>
+
+QObject *makeTestRound();
+QObject *makeTestPlay();
+QObject *makeTestComputer();
+QObject *makeTestTakeover();
+QObject *makeTestGames();
+
+int main(int argc, char **argv)
+{
+    QCoreApplication app(argc, argv);
+    int failed = 0;
+    for (auto make : {makeTestRound, makeTestPlay, makeTestComputer, makeTestTakeover,
+                      makeTestGames}) {
+        std::unique_ptr<QObject> t(make());
+        failed += QTest::qExec(t.get(), argc, argv);
+    }
+    return failed;
+}
