@@ -1,0 +1,215 @@
+#include "tally/codec/tlzr.h"
+
+#include <algorithm>
+#include <bit>
+#include <cstring>
+#include <new>
+
+namespace quillet {
+
+namespace {
+
+constexpr std::uint16_t kEmpty = 0xFFFF;
+constexpr std::size_t kHashSize = 4096;
+constexpr std::size_t kMinRun = 16;
+constexpr std::size_t kMaxRun = 4095;
+constexpr std::size_t kMinCopy = 3;
+constexpr std::size_t kMaxCopy = 18;
+constexpr std::size_t kMaxOffset = 4095;
+
+inline unsigned hashAt(const std::uint8_t *p)
+{
+    const unsigned key = (((unsigned(p[0]) << 4) ^ p[1]) << 4) ^ p[2];
+    return ((key * 40543u) >> 4) & 0xFFF;
+}
+
+inline void putWord(std::uint8_t *at, unsigned v)
+{
+    at[0] = std::uint8_t(v >> 8);
+    at[1] = std::uint8_t(v);
+}
+
+} // namespace
+
+TLZR::TLZR()
+{
+    try {
+        hash_ = std::make_unique<std::uint16_t[]>(kHashSize);
+    } catch (const std::bad_alloc &) {
+        throw ELzrw1KHCompressor("LZRW1KH : no memory for HASH table");
+    }
+}
+
+std::size_t TLZR::Compress(std::span<const std::uint8_t> src, std::span<std::uint8_t> dst)
+{
+    const std::size_t n = src.size();
+    if (n > kBlockSize || dst.size() < n + kSpare)
+        throw std::invalid_argument("TLZR::Compress: block too large or output too small");
+
+    const std::uint8_t *const in = src.data();
+    std::uint8_t *const out = dst.data();
+    std::uint16_t *const table = hash_.get();
+    std::fill_n(table, kHashSize, kEmpty);
+
+    out[0] = kFlagCompressed;
+    std::size_t ctrlAt = 1; // reserved place of the current group's control word
+    std::size_t y = 3;
+    std::size_t x = 0;
+    unsigned ctrl = 0;
+    unsigned items = 0;
+
+    // Y may pass n by at most one control word and one run item (6 bytes)
+    // before the loop notices; kSpare covers that.
+    while (x < n && y <= n) {
+        if (items == 16) {
+            putWord(out + ctrlAt, ctrl);
+            ctrlAt = y;
+            y += 2;
+            items = 0;
+            ctrl = 0;
+        }
+
+        const std::uint8_t b = in[x];
+        const std::size_t runLimit = std::min(kMaxRun, n - x);
+        std::size_t run = 1;
+        while (run < runLimit && in[x + run] == b)
+            ++run;
+
+        if (run >= kMinRun) {
+            const unsigned v = unsigned(run - kMinRun);
+            out[y] = 0;
+            putWord(out + y + 1, v);
+            out[y + 3] = b;
+            y += 4;
+            x += run;
+            ctrl = (ctrl << 1) | 1;
+        } else {
+            std::size_t len = 0;
+            std::size_t offset = 0;
+            // The last two positions can never start a match, so they are
+            // neither hashed nor entered: the output is the same either way.
+            if (n - x >= kMinCopy) {
+                const unsigned h = hashAt(in + x);
+                const std::size_t p = table[h];
+                table[h] = std::uint16_t(x);
+                if (p != kEmpty && x - p <= kMaxOffset) {
+                    const std::size_t limit = std::min(kMaxCopy, n - x);
+                    const std::uint8_t *a = in + x;
+                    const std::uint8_t *c = in + p;
+                    while (len < limit && a[len] == c[len])
+                        ++len;
+                    offset = x - p;
+                }
+            }
+            if (len >= kMinCopy) {
+                putWord(out + y, unsigned(offset << 4 | (len - kMinCopy)));
+                y += 2;
+                x += len;
+                ctrl = (ctrl << 1) | 1;
+            } else {
+                out[y++] = b;
+                ++x;
+                ctrl <<= 1;
+            }
+        }
+        ++items;
+    }
+    putWord(out + ctrlAt, (ctrl << (16 - items)) & 0xFFFF);
+
+    if (y > n) {
+        out[0] = kFlagStored;
+        if (n != 0)
+            std::memcpy(out + 1, in, n);
+        return n + 1;
+    }
+    return y;
+}
+
+std::optional<std::size_t> TLZR::Decompress(std::span<const std::uint8_t> src,
+                                            std::span<std::uint8_t> dst)
+{
+    const std::size_t m = src.size();
+    if (m < 2)
+        return 0;
+
+    const std::uint8_t *ip = src.data();
+    const std::uint8_t *const iend = ip + m;
+    std::uint8_t *const ostart = dst.data();
+    std::uint8_t *op = ostart;
+    std::uint8_t *const olimit = ostart + std::min(dst.size(), kBlockSize);
+    std::uint8_t *const obufEnd = ostart + dst.size();
+
+    if (ip[0] == kFlagStored) {
+        if (m - 1 > std::size_t(olimit - op))
+            return std::nullopt;
+        std::memcpy(op, ip + 1, m - 1);
+        return m - 1;
+    }
+    if (m < 3)
+        return 0; // a control word and no room for an item
+
+    // The remaining control bits stand at the top of ctrl.
+    std::uint32_t ctrl = std::uint32_t(ip[1] << 8 | ip[2]) << 16;
+    unsigned bits = 16;
+    ip += 3;
+
+    while (ip < iend) {
+        if (bits == 0) {
+            if (iend - ip < 2)
+                return std::nullopt;
+            ctrl = std::uint32_t(ip[0] << 8 | ip[1]) << 16;
+            bits = 16;
+            ip += 2;
+        }
+
+        if (!(ctrl & 0x80000000u)) {
+            // A stretch of literals; zero bits past the block's last item
+            // simply find no more bytes.
+            std::size_t k = std::min<std::size_t>(unsigned(std::countl_zero(ctrl)), bits);
+            k = std::min<std::size_t>(k, std::size_t(iend - ip));
+            if (k > std::size_t(olimit - op))
+                return std::nullopt;
+            std::memcpy(op, ip, k);
+            op += k;
+            ip += k;
+            ctrl = k < 32 ? ctrl << k : 0;
+            bits -= unsigned(k);
+            continue;
+        }
+
+        ctrl <<= 1;
+        --bits;
+        if (iend - ip < 2)
+            return std::nullopt;
+        const std::size_t offset = std::size_t(ip[0]) << 4 | ip[1] >> 4;
+        if (offset == 0) {
+            if (iend - ip < 4)
+                return std::nullopt;
+            const std::size_t len = (std::size_t(ip[1]) << 8 | ip[2]) + kMinRun;
+            if (len > std::size_t(olimit - op))
+                return std::nullopt;
+            std::memset(op, ip[3], len);
+            op += len;
+            ip += 4;
+        } else {
+            const std::size_t len = (ip[1] & 15u) + kMinCopy;
+            ip += 2;
+            if (offset > std::size_t(op - ostart) || len > std::size_t(olimit - op))
+                return std::nullopt;
+            const std::uint8_t *from = op - offset;
+            if (offset >= 8 && obufEnd - op >= 24) {
+                // Each 8-byte step reads only bytes already written.
+                std::memcpy(op, from, 8);
+                std::memcpy(op + 8, from + 8, 8);
+                std::memcpy(op + 16, from + 16, 8);
+            } else {
+                for (std::size_t k = 0; k < len; ++k)
+                    op[k] = from[k];
+            }
+            op += len;
+        }
+    }
+    return std::size_t(op - ostart);
+}
+
+} // namespace quillet
