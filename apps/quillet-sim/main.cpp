@@ -122,7 +122,9 @@ int run(int argc, char **argv)
     printHistogram(winning, kBin);
     if (host.notices())
         std::printf("host notices: %lld\n", host.notices());
-    return 0;
+    if (host.stalls())
+        std::printf("stalled games: %lld\n", host.stalls());
+    return host.notices() || host.stalls() ? 1 : 0;
 }
 
 } // namespace

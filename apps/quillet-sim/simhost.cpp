@@ -72,8 +72,10 @@ GameTally SimHost::play(char type)
         for (int i = 0; i < 2; ++i)
             if (timers_[i].armed && (which < 0 || timers_[i].due < timers_[which].due))
                 which = i;
-        if (which < 0)
-            break;  // nothing left to wait for: the engine would hang here
+        if (which < 0) {
+            ++stalls_;  // nothing left to wait for: a real server would hang here
+            break;
+        }
         timers_[which].armed = false;
         now_ = std::max(now_, timers_[which].due);
         if (which == 0)

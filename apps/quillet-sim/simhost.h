@@ -31,6 +31,7 @@ public:
     void seed(std::uint64_t s) { engine_.seedRandom(s); }
     const ServerState &state() const { return state_; }
     long long notices() const { return notices_; }
+    long long stalls() const { return stalls_; }  // games left waiting with no timer
 
     void sendToSlot(int slot, const std::string &message) override;
     void hostNotice(std::string_view) override { ++notices_; }
@@ -49,6 +50,7 @@ private:
     std::array<Timer, 2> timers_{};
     long long now_ = 0;
     long long notices_ = 0;
+    long long stalls_ = 0;
     GameTally tally_;
 };
 

@@ -130,10 +130,15 @@ private slots:
         allHuman(t);
         t.engine.seedRandom(seedFor4);
         t.engine.startgame("Ann+f+");
+        // The round's messages in order: start, four deal blocks, the turned card, the bid.
         QStringList m = t.host.to(2);
+        QCOMPARE(m.size(), 8);
         QCOMPARE(m[0], QString("CMD_startgame+Ann+f+"));
         QCOMPARE(m[1], QString("CMD_startround+1+4+1+"));
-        QCOMPARE(m.last(), QString("CMD_bid+1+1+1+1+4+"));
+        for (int seat = 1; seat <= 4; ++seat)
+            QVERIFY(m[1 + seat].startsWith(QStringLiteral("CMD_placecard+%1+1+").arg(seat)));
+        QCOMPARE(m[6], QStringLiteral("CMD_trump+%1").arg(t.s.deck[5]));
+        QCOMPARE(m[7], QString("CMD_bid+1+1+1+1+4+"));
         QCOMPARE(t.s.bidder, 1);
         QCOMPARE(t.s.firstbidder, 1);
         t.host.clear();
@@ -172,26 +177,21 @@ private slots:
         QCOMPARE(deals(5)[0], QString("CMD_placecard+1+1+0+2+0"));
     }
 
-    void roundMessageOrder()
+    void valeRoundForgetsTheLastTrump()
     {
+        // A late joiner during Vale bidding must not be shown the old trump.
         Table t;
-        allHuman(t);
-        t.engine.startgame("Ann+f+");
-        QStringList m = t.host.to(3);
-        QCOMPARE(m.size(), 1 + 1 + 4 + 1 + 1);
-        QVERIFY(m[0].startsWith("CMD_startgame+"));
-        QVERIFY(m[1].startsWith("CMD_startround+1+"));
-        for (int i = 0; i < 4; ++i)
-            QVERIFY(m[2 + i].startsWith(QStringLiteral("CMD_placecard+%1+").arg(i + 1)));
-        QVERIFY(m[6].startsWith("CMD_trump+"));
-        QVERIFY(m[7].startsWith("CMD_bid+"));
-
-        Table v;
-        allHuman(v);
-        v.engine.startgame("Ann+m+");
-        m = v.host.to(3);
-        QCOMPARE(m.size(), 1 + 1 + 4 + 1);
-        QVERIFY(m[6].startsWith("CMD_bid+"));
+        t.join(1, "Ann");
+        t.engine.startgame("Ann+m+");
+        t.s.trumpcard = 39;
+        t.s.trumpsuit = 3;
+        t.engine.startround();
+        QCOMPARE(t.s.trumpcard, 0);
+        QCOMPARE(t.s.trumpsuit, 0);
+        t.host.clear();
+        t.join(6, "Late");
+        t.engine.lateLogin(6);
+        QCOMPARE(t.host.to(6).last(), QStringLiteral("CMD_stats+0+1+2+0+m+"));
     }
 
     void unknownGameTypeStartsNothing()
