@@ -453,6 +453,34 @@ private slots:
         QVERIFY(other.isListening());
     }
 
+    // The engine through the real connection layer and timers: a late login
+    // is brought up to date, watchers' seats are played, the game ends.
+    void wholeGameWithALateLogin()
+    {
+        server->setTimings(Timings{10, 10, 2});
+        TestClient &host = join("Host");
+        host.send("CMD_botspeed+1+500+");
+        host.send("CMD_startgame+Host+h+");
+        QVERIFY(host.waitFor("CMD_startgame+Host+h+"));
+        host.send("CMD_justwatch+1+1");  // the computer plays seat 1 too
+        QVERIFY(host.waitFor("CMD_justwatching+1+1"));
+        QVERIFY(server->state().gameon);
+
+        TestClient &bob = connectClient();
+        QCOMPARE(bob.slot(), 2);
+        bob.send("CMD_logininfo+2+" + V + "+Bob");
+        QVERIFY(bob.waitFor("CMD_newplayerinfo+2+Bob"));
+        bob.send("CMD_justwatch+2+1");
+        QTRY_COMPARE(bob.countPrefix("CMD_stats+"), 1);
+        QCOMPARE(bob.countPrefix("CMD_newplayerstuff+"), 4);
+
+        QTRY_COMPARE_WITH_TIMEOUT(host.countPrefix("CMD_winner+"), 1, 60000);
+        QTRY_COMPARE(bob.countPrefix("CMD_winner+"), 1);
+        QVERIFY(!server->state().gameon);
+        QTRY_VERIFY(!server->socktimerActive() && !server->waitaminuteActive() &&
+                    !server->computertimerActive());
+    }
+
     void stopDropsEverybodyAndResets()
     {
         TestClient &host = join("Host");

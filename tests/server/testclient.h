@@ -50,6 +50,13 @@ public:
             n += m == message;
         return n;
     }
+    int countPrefix(const std::string &prefix) const
+    {
+        int n = 0;
+        for (const auto &m : messages)
+            n += m.rfind(prefix, 0) == 0;
+        return n;
+    }
     // The slot from "CMD_sendlogininfo+N", or 0.
     int slot() const
     {
