@@ -115,10 +115,10 @@ QPixmap logo(qreal dpr)
     begin(p, pm);
     // Three cards fanned out: a back, the ace of hearts and the ace of spades.
     const QRectF card(-14, -49, 28, 40);
-    const qreal angles[3] = {-22, 0, 22};
+    const qreal angles[3] = {-19, 0, 19};
     for (int i = 0; i < 3; ++i) {
         p.save();
-        p.translate(32, 59);
+        p.translate(29, 59);
         p.rotate(angles[i]);
         p.setPen(Qt::NoPen);
         p.setBrush(QColor(0, 0, 0, 50));
@@ -135,27 +135,37 @@ QPixmap logo(qreal dpr)
         }
         p.restore();
     }
-    // A quill across the front.
+    // A quill standing at the right, nib down: along +x from the nib to the tip.
     p.save();
-    p.translate(40, 40);
-    p.rotate(-62);
+    p.translate(42, 63);
+    p.rotate(-68.9);
+    const QColor brown(0x4a, 0x2c, 0x10);
     QPainterPath vane;
-    vane.moveTo(-16, 0.5);
-    vane.cubicTo(-8, -8, 10, -9, 22, -1.5);
-    vane.cubicTo(12, 5, -4, 6.5, -16, 0.5);
-    QLinearGradient feather(0, -8, 0, 6);
-    feather.setColorAt(0, QColor(0xf6, 0xdf, 0xae));
-    feather.setColorAt(1, QColor(0xc2, 0x8a, 0x44));
-    p.setPen(QPen(QColor(0x4a, 0x2c, 0x10), 0.9));
+    vane.moveTo(15, 0);
+    vane.cubicTo(25, -7.5, 47, -9, 61, -3);
+    vane.cubicTo(50, 2.5, 30, 5, 15, 0);
+    QLinearGradient feather(0, -8, 0, 5);
+    feather.setColorAt(0, QColor(0xfb, 0xf2, 0xdc));
+    feather.setColorAt(1, QColor(0xc9, 0x9a, 0x58));
+    p.setPen(QPen(brown, 0.8));
     p.setBrush(feather);
     p.drawPath(vane);
-    p.setPen(QPen(QColor(0x4a, 0x2c, 0x10), 0.6));
-    for (qreal x = -10; x < 18; x += 3.5)
-        p.drawLine(QPointF(x, 0), QPointF(x + 3, -5.5 + qAbs(x - 4) * 0.12));
-    p.setPen(QPen(QColor(0x4a, 0x2c, 0x10), 1.0, Qt::SolidLine, Qt::RoundCap));
-    p.drawLine(QPointF(-25, 0.6), QPointF(21, -1.2));
-    p.setPen(QPen(QColor(0x18, 0x18, 0x20), 1.6, Qt::SolidLine, Qt::RoundCap));
-    p.drawLine(QPointF(-29, 0.8), QPointF(-25, 0.6));
+    p.save();
+    p.setClipPath(vane);
+    p.setPen(QPen(QColor(0x8a, 0x60, 0x30), 0.5));
+    for (qreal x = 18; x < 60; x += 3.2) {
+        p.drawLine(QPointF(x, -0.2), QPointF(x + 5, -9));
+        p.drawLine(QPointF(x, 0.2), QPointF(x + 4, 6));
+    }
+    p.restore();
+    QPainterPath shaft;
+    shaft.moveTo(3, 0);
+    shaft.quadTo(30, -0.6, 59, -2.6);
+    p.setBrush(Qt::NoBrush);
+    p.setPen(QPen(brown, 1.0, Qt::SolidLine, Qt::RoundCap));
+    p.drawPath(shaft);
+    p.setPen(QPen(QColor(0x18, 0x18, 0x20), 1.7, Qt::SolidLine, Qt::RoundCap));
+    p.drawLine(QPointF(0, 0.1), QPointF(4, 0));
     p.restore();
     return pm;
 }

@@ -36,7 +36,7 @@ void paintIndices(QPainter &p, int suit, int rank)
     const qreal cx = 7.5;
     const qreal w = rank == 9 ? 12.0 : 9.0; // "10" is squeezed into a little more room
     QPainterPath index = fittedText(rankText(rank), QRectF(cx - w / 2, 4, w, 9));
-    index.addPath(suitPath(suit, QRectF(cx - 3.5, 15, 7, 7)));
+    index.addPath(suitPath(suit, QRectF(cx - 4, 15, 8, 8)));
     p.setPen(Qt::NoPen);
     p.setBrush(suitColour(suit));
     p.drawPath(index);

@@ -102,30 +102,40 @@ void paintHair(QPainter &p, int rank, const Dress &d)
 void paintBody(QPainter &p, int suit, int rank, const Dress &d)
 {
     QPainterPath body;
-    body.moveTo(3.5, 38.5);
-    body.cubicTo(3.5, 29, 11, 24, 22, 24);
-    body.cubicTo(33, 24, 40.5, 29, 40.5, 38.5);
+    body.moveTo(4.5, 38.5);
+    body.lineTo(4.5, 30);
+    body.quadTo(4.5, 25.5, 9.5, 24.5);
+    body.lineTo(17, 23);
+    body.lineTo(27, 23);
+    body.lineTo(34.5, 24.5);
+    body.quadTo(39.5, 25.5, 39.5, 30);
+    body.lineTo(39.5, 38.5);
     body.closeSubpath();
     fill(p, body, d.robe);
 
     p.save();
     p.setClipPath(body);
-    // Sleeve seams.
+    // Sleeves: the arms hang beside the front panel.
     p.setPen(QPen(d.trim, 1.3));
     p.setBrush(Qt::NoBrush);
-    p.drawArc(QRectF(2, 28, 14, 22), 30 * 16, 110 * 16);
-    p.drawArc(QRectF(28, 28, 14, 22), 40 * 16, 110 * 16);
+    p.drawLine(QPointF(11.5, 27), QPointF(10.5, 38.5));
+    p.drawLine(QPointF(32.5, 27), QPointF(33.5, 38.5));
+    p.setPen(QPen(d.trim.darker(130), 0.6));
+    for (qreal y : {30.0, 33.0, 36.0}) {
+        p.drawLine(QPointF(5, y), QPointF(10.8, y));
+        p.drawLine(QPointF(33.2, y), QPointF(39, y));
+    }
     // Front panel with trimmed edges and buttons.
     QPainterPath panel;
-    panel.moveTo(18.5, 24);
-    panel.lineTo(25.5, 24);
+    panel.moveTo(18.5, 23);
+    panel.lineTo(25.5, 23);
     panel.lineTo(29.5, 38.5);
     panel.lineTo(14.5, 38.5);
     panel.closeSubpath();
     fill(p, panel, d.panel, 0);
     p.setPen(QPen(d.trim, 1.2));
-    p.drawLine(QPointF(18.5, 24), QPointF(14.5, 38.5));
-    p.drawLine(QPointF(25.5, 24), QPointF(29.5, 38.5));
+    p.drawLine(QPointF(18.5, 23), QPointF(14.5, 38.5));
+    p.drawLine(QPointF(25.5, 23), QPointF(29.5, 38.5));
     for (qreal y : {28.5, 32.5, 36.5})
         fill(p, circle(22, y, 0.9), d.trim, 0);
     // A band of the suit's colour across the chest.

@@ -32,21 +32,22 @@ QPainterPath makeSuit(int suit)
 {
     QPainterPath s;
     switch (suit) {
-    case 1: { // clubs: three lobes and a flared stem
-        s.setFillRule(Qt::WindingFill);
-        s.addEllipse(QPointF(50, 25), 22, 22);
-        s.addEllipse(QPointF(25, 58), 22, 22);
-        s.addEllipse(QPointF(75, 58), 22, 22);
-        s.moveTo(50, 30);
-        s.lineTo(28, 56);
-        s.lineTo(72, 56);
-        s.closeSubpath();
-        s.moveTo(46, 56);
-        s.cubicTo(46, 78, 40, 90, 28, 100);
-        s.lineTo(72, 100);
-        s.cubicTo(60, 90, 54, 78, 54, 56);
-        s.closeSubpath();
-        return s.simplified();
+    case 1: { // clubs: three lobes and a flared stem, united into one outline
+        const auto lobe = [](qreal x, qreal y) {
+            QPainterPath e;
+            e.addEllipse(QPointF(x, y), 22, 22);
+            return e;
+        };
+        QPainterPath middle;
+        middle.addPolygon(QPolygonF({QPointF(50, 30), QPointF(28, 56), QPointF(72, 56)}));
+        middle.closeSubpath();
+        QPainterPath stem;
+        stem.moveTo(46, 56);
+        stem.cubicTo(46, 78, 40, 90, 28, 100);
+        stem.lineTo(72, 100);
+        stem.cubicTo(60, 90, 54, 78, 54, 56);
+        stem.closeSubpath();
+        return lobe(50, 25).united(lobe(25, 58)).united(lobe(75, 58)).united(middle).united(stem);
     }
     case 2: // diamonds: slightly curved sides
         s.moveTo(50, 0);
