@@ -154,17 +154,21 @@ void measureChatParagraph(ChatParagraph &p, const ChatStyleSheet &styles)
             p.atoms.push_back({r.start, r.length, ri, float(kSmileySize), true});
             continue;
         }
-        const QFontMetricsF &fm = styles.metrics(r.style);
+        const auto add = [&](int start, int length, bool breakAfter) {
+            const qreal blank = styles.blankWidth(r.style);
+            p.atoms.push_back({start, length, ri, float(styles.advance(r.style, p.text.mid(start, length))),
+                               float(blank * trailingBlanks(p.text, start, length)), breakAfter});
+        };
         const int end = r.start + r.length;
         int s = r.start;
         for (int i = r.start; i < end; ++i) {
             if (isChatBreakChar(p.text.at(i))) {
-                p.atoms.push_back({s, i + 1 - s, ri, float(fm.horizontalAdvance(p.text.mid(s, i + 1 - s))), true});
+                add(s, i + 1 - s, true);
                 s = i + 1;
             }
         }
         if (s < end)
-            p.atoms.push_back({s, end - s, ri, float(fm.horizontalAdvance(p.text.mid(s, end - s))), false});
+            add(s, end - s, false);
     }
 }
 
@@ -182,15 +186,7 @@ void wrapChatParagraph(ChatParagraph &p, const ChatStyleSheet &styles, int width
             ++j;
             full += p.atoms[j].width;
         }
-        qreal visible = full;
-        if (full > b.room() && !isPicture(j)) {
-            const ChatAtom &last = p.atoms[j];
-            const int blanks = trailingBlanks(p.text, last.start, last.length);
-            if (blanks > 0) {
-                const QFontMetricsF &fm = styles.metrics(p.runs[std::size_t(last.run)].style);
-                visible = full - (last.width - visibleAdvance(p.text, last.start, last.length, fm));
-            }
-        }
+        const qreal visible = full - p.atoms[j].blanks;
         if (b.x() > 0 && visible > b.room())
             b.newLine();
         if (visible <= b.room()) {

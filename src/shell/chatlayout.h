@@ -27,6 +27,7 @@ struct ChatAtom {
     int length = 0;
     int run = 0;
     float width = 0;
+    float blanks = 0;        // width of the blanks at its end, which may hang
     bool breakAfter = false; // ends with a delimiter
 };
 

@@ -74,8 +74,12 @@ ChatSend buildChatSend(int myseat, const QString &text, const QString &colorText
     const std::string color = colorSuffix(colorText);
     if (!text.startsWith(QLatin1Char('/')))
         result.message = toBytes(makeMessage(cmd::chat, myseat, utf8(text) + color));
-    else if (text.startsWith(QLatin1String("/me")))
-        result.message = toBytes(makeMessage(cmd::action, myseat, utf8(text.mid(4)) + color));
+    else if (text.startsWith(QLatin1String("/me"))) {
+        // The action is what follows "/me" and its blank; "/meow" has no
+        // blank and has long sent "ow", which players know.
+        const QString action = text.mid(text.startsWith(QLatin1String("/me ")) ? 4 : 3);
+        result.message = toBytes(makeMessage(cmd::action, myseat, utf8(action) + color));
+    }
     return result;
 }
 

@@ -30,7 +30,7 @@ struct ChatSend {
 };
 
 // A typed line: plain text goes as "CMD_chat", "/me..." as "CMD_action"
-// without its first four characters (so "/meow" sends "ow"), any other "/"
+// with the text after "/me " ("/meow" sends "ow"), any other "/"
 // line sends nothing. The box empties whenever the player is logged in;
 // when he is not, nothing is sent and the text stays.
 ChatSend buildChatSend(int myseat, const QString &text, const QString &colorText,

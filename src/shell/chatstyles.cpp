@@ -42,8 +42,23 @@ void ChatStyleSheet::setPointSize(int points)
     rebuild();
 }
 
+qreal ChatStyleSheet::advance(int s, const QString &piece) const
+{
+    QHash<QString, qreal> &cache = widthCache_[std::size_t(s)];
+    const auto it = cache.constFind(piece);
+    if (it != cache.constEnd())
+        return *it;
+    if (cache.size() >= 50000) // a bound for endless unique words
+        cache.clear();
+    const qreal w = metrics_[std::size_t(s)].horizontalAdvance(piece);
+    cache.insert(piece, w);
+    return w;
+}
+
 void ChatStyleSheet::rebuild()
 {
+    for (auto &cache : widthCache_)
+        cache.clear();
     fonts_.clear();
     metrics_.clear();
     ascent_ = descent_ = 0;
@@ -58,6 +73,7 @@ void ChatStyleSheet::rebuild()
         f.setUnderline(st.underline);
         fonts_.push_back(f);
         metrics_.emplace_back(f);
+        blankWidths_[fonts_.size() - 1] = metrics_.back().horizontalAdvance(QLatin1Char(' '));
         ascent_ = std::max(ascent_, metrics_.back().ascent());
         descent_ = std::max(descent_, metrics_.back().descent());
     }

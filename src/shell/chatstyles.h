@@ -6,6 +6,7 @@
 #include <QColor>
 #include <QFont>
 #include <QFontMetricsF>
+#include <QHash>
 
 #include <array>
 #include <vector>
@@ -38,6 +39,11 @@ public:
     const QFont &font(int s) const { return fonts_[std::size_t(s)]; }
     const QFontMetricsF &metrics(int s) const { return metrics_[std::size_t(s)]; }
 
+    // Width of a piece of text in a style. Chat repeats its words (names,
+    // "chats:", the phrases), so widths are remembered until the fonts change.
+    qreal advance(int s, const QString &piece) const;
+    qreal blankWidth(int s) const { return blankWidths_[std::size_t(s)]; }
+
     // Common line box of all styles (they share one size).
     qreal ascent() const { return ascent_; }
     qreal descent() const { return descent_; }
@@ -50,6 +56,8 @@ private:
     int pointSize_ = kDesignPointSize;
     std::vector<QFont> fonts_;
     std::vector<QFontMetricsF> metrics_;
+    std::array<qreal, kCount> blankWidths_{};
+    mutable std::array<QHash<QString, qreal>, kCount> widthCache_;
     qreal ascent_ = 0;
     qreal descent_ = 0;
 };
