@@ -169,14 +169,18 @@ void SoundPlayer::play(const QString &name)
     const QString key = name.toLower();
     if (resourcePath(key).isEmpty())
         return;
-    stop();
-    if (m_cache.contains(key)) {
-        m_pending.clear();
-        start(key);
-        return;
-    }
-    // Decoding may take a few milliseconds: do it after the caller returns.
+    // Starting and stopping an audio stream talks to the sound server and
+    // decoding takes a few milliseconds: both wait for the next event-loop
+    // turn, so the caller is not held up. A later request replaces this one.
     m_pending = key;
+    m_cutOff = true;
+    m_pendingTimer.start();
+}
+
+void SoundPlayer::stop()
+{
+    m_pending.clear();
+    m_cutOff = true;
     m_pendingTimer.start();
 }
 
@@ -184,6 +188,10 @@ void SoundPlayer::playPending()
 {
     const QString key = m_pending;
     m_pending.clear();
+    if (m_cutOff) {
+        m_cutOff = false;
+        silence();
+    }
     if (!key.isEmpty())
         start(key);
 }
@@ -211,13 +219,13 @@ void SoundPlayer::preloadStep()
         m_preloadTimer.stop();
 }
 
-void SoundPlayer::stop()
+void SoundPlayer::silence()
 {
-    m_pending.clear();
-    m_pendingTimer.stop();
     m_playing.clear();
-    if (m_sink)
+    if (m_sink) {
+        QuietAudioBackend quiet;
         m_sink->stop();
+    }
     if (m_buffer)
         m_buffer->deleteLater();
     m_buffer = nullptr;
@@ -263,7 +271,7 @@ QAudioSink *SoundPlayer::sinkFor(const QAudioFormat &format)
 
 void SoundPlayer::dropOutput()
 {
-    stop();
+    silence();
     for (QAudioSink *sink : std::as_const(m_sinks)) {
         sink->disconnect(this);
         sink->stop();

@@ -29,11 +29,11 @@ public:
     ~SoundPlayer() override;
 
     // Plays the sound of that name ("turn", "WAVE5", ...; case does not
-    // matter). Unknown names are ignored. A sound not decoded yet is decoded
-    // on the next event-loop turn and then started, unless another sound was
-    // asked for meanwhile.
+    // matter); unknown names are ignored. Returns at once: the sound (decoded
+    // first if need be) starts on the next event-loop turn, cutting off the
+    // one playing, unless another play() or stop() came meanwhile.
     void play(const QString &name);
-    // Cuts off the sound playing now, if any.
+    // Cuts off the sound playing now, if any, on the next event-loop turn.
     void stop();
     // Decodes every sound, one per event-loop turn, so that later plays start
     // without decoding.
@@ -42,8 +42,8 @@ public:
     // True once the sound's resource has been read and decoded (even if it
     // turned out damaged and will play nothing).
     bool isDecoded(const QString &name) const;
-    // Name of the sound started last and not yet cut off or finished, in
-    // lower case; empty when silent.
+    // Name of the sound playing now (started and not yet cut off or run
+    // out), in lower case; empty when silent, and always without a device.
     QString playing() const { return m_playing; }
 
     // The 28 sound names in lower case: the eight game sounds, then wave1..wave20.
@@ -66,6 +66,7 @@ private:
 
     const Decoded &decoded(const QString &key);
     void playPending();
+    void silence();
     void preloadStep();
     void start(const QString &key);
     bool outputAvailable();
@@ -74,6 +75,7 @@ private:
 
     QHash<QString, Decoded> m_cache;
     QString m_pending;
+    bool m_cutOff = false;
     QString m_playing;
     QStringList m_preloadQueue;
     QTimer m_pendingTimer;
