@@ -4,13 +4,9 @@
 #include "shell/colortext.h"
 
 #include <QAction>
-#include <QApplication>
-#include <QClipboard>
-#include <QContextMenuEvent>
 #include <QDesktopServices>
 #include <QMenu>
 #include <QMessageBox>
-#include <QPainter>
 #include <QScrollBar>
 
 #include <algorithm>
