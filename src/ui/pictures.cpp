@@ -110,6 +110,12 @@ QPixmap drawMark(int i, qreal dpr)
     return QPixmap();
 }
 
+// Pixmaps must not outlive the application object: drop them when it goes.
+void releaseAll()
+{
+    store() = Store();
+}
+
 template <typename Draw>
 const QPixmap &cached(QPixmap &slot, Draw draw)
 {
@@ -128,8 +134,11 @@ void init(qreal devicePixelRatio)
     Store &s = store();
     if (s.dpr == dpr)
         return;
+    if (s.dpr == 0) {
+        initBackgroundResources();
+        qAddPostRoutine(releaseAll);
+    }
     s.dpr = dpr;
-    initBackgroundResources();
     // A new ratio: redraw what was handed out already, so held references stay good.
     for (int n = 0; n < int(s.cards.size()); ++n)
         if (!s.cards[n].isNull())
