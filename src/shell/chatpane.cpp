@@ -5,6 +5,7 @@
 
 #include <QAction>
 #include <QDesktopServices>
+#include <QGuiApplication>
 #include <QMenu>
 #include <QMessageBox>
 #include <QScrollBar>
