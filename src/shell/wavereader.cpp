@@ -170,6 +170,9 @@ std::optional<PcmSound> decodeMpegAudio(QByteArrayView bytes, QString *error)
                     sound.sampleRate = int(rate);
                     sound.channels = channels;
                     maxSamples = qint64(maxWaveSeconds) * rate * channels;
+                    // MPEG audio packs about six samples into a byte: growing
+                    // the buffer step by step costs more than the decoding.
+                    sound.samples.reserve(size_t(std::min(maxSamples, qint64(bytes.size()) * 6)));
                 } else if (rate != sound.sampleRate || channels != sound.channels) {
                     streamEnded = true;   // a stream that changes format mid-way ends here
                     break;
