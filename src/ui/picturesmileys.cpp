@@ -32,7 +32,11 @@ struct Face {
         p.setBrush(c);
         p.drawEllipse(QPointF(x, y), rx, ry);
     }
-    void eyes() { dot(kLeftEye, kEyeY, 0.95, 1.35), dot(kRightEye, kEyeY, 0.95, 1.35); }
+    void eyes()
+    {
+        dot(kLeftEye, kEyeY, 0.95, 1.35);
+        dot(kRightEye, kEyeY, 0.95, 1.35);
+    }
     void line(QPointF a, QPointF b, qreal w = 0.9, const QColor &c = kFeature)
     {
         p.setPen(QPen(c, w, Qt::SolidLine, Qt::RoundCap));
@@ -74,56 +78,77 @@ QPixmap smileyFace(int index, qreal dpr)
     Face f{painter};
     switch (index) {
     case 0: // smile
-        f.yellow(), f.eyes(), f.smile();
+        f.yellow();
+        f.eyes();
+        f.smile();
         break;
     case 1: // grin with teeth
-        f.yellow(), f.eyes(), f.openMouth(Qt::white);
+        f.yellow();
+        f.eyes();
+        f.openMouth(Qt::white);
         f.line({4.9, 10.6}, {12.1, 10.6}, 0.5);
         break;
     case 2: // wink
-        f.yellow(), f.dot(kLeftEye, kEyeY, 0.95, 1.35);
+        f.yellow();
+        f.dot(kLeftEye, kEyeY, 0.95, 1.35);
         f.arc(QRectF(kRightEye - 1.6, kEyeY - 1.8, 3.2, 2.6), 200, 140);
         f.smile();
         break;
     case 3: // sad
-        f.yellow(), f.eyes(), f.frown();
+        f.yellow();
+        f.eyes();
+        f.frown();
         break;
     case 4: // tongue out
-        f.yellow(), f.eyes(), f.smile();
+        f.yellow();
+        f.eyes();
+        f.smile();
         f.dot(9.8, 12.4, 1.7, 1.8, QColor(0xe8, 0x4a, 0x6a));
         break;
     case 5: // surprised
         f.yellow();
-        f.dot(kLeftEye, kEyeY - 0.3, 1.2, 1.6), f.dot(kRightEye, kEyeY - 0.3, 1.2, 1.6);
-        f.dot(8.5, 11.8, 1.8, 2.1), f.dot(8.5, 11.8, 1.0, 1.3, QColor(0x8a, 0x1a, 0x10));
+        f.dot(kLeftEye, kEyeY - 0.3, 1.2, 1.6);
+        f.dot(kRightEye, kEyeY - 0.3, 1.2, 1.6);
+        f.dot(8.5, 11.8, 1.8, 2.1);
+        f.dot(8.5, 11.8, 1.0, 1.3, QColor(0x8a, 0x1a, 0x10));
         break;
     case 6: // sunglasses
         f.yellow();
         f.line({3.2, 5.8}, {13.8, 5.8}, 0.9, QColor(0x10, 0x10, 0x10));
-        f.dot(6.0, 6.9, 2.4, 1.7, QColor(0x10, 0x10, 0x10)), f.dot(11.0, 6.9, 2.4, 1.7, QColor(0x10, 0x10, 0x10));
+        f.dot(6.0, 6.9, 2.4, 1.7, QColor(0x10, 0x10, 0x10));
+        f.dot(11.0, 6.9, 2.4, 1.7, QColor(0x10, 0x10, 0x10));
         f.dot(5.2, 6.3, 0.6, 0.4, QColor(0x90, 0x90, 0xa0));
         f.smile();
         break;
     case 7: // angry
         f.head(QColor(0xff, 0xa0, 0x70), QColor(0xd8, 0x30, 0x1a), QColor(0x6a, 0x10, 0x00));
-        f.line({4.6, 4.6}, {7.6, 5.8}), f.line({12.4, 4.6}, {9.4, 5.8});
-        f.dot(kLeftEye, kEyeY + 0.7, 0.9, 1.0), f.dot(kRightEye, kEyeY + 0.7, 0.9, 1.0);
+        f.line({4.6, 4.6}, {7.6, 5.8});
+        f.line({12.4, 4.6}, {9.4, 5.8});
+        f.dot(kLeftEye, kEyeY + 0.7, 0.9, 1.0);
+        f.dot(kRightEye, kEyeY + 0.7, 0.9, 1.0);
         f.frown();
         break;
     case 8: // laughing
-        f.yellow(), f.happyEyes(), f.openMouth();
+        f.yellow();
+        f.happyEyes();
+        f.openMouth();
         f.dot(8.5, 12.3, 1.8, 0.8, QColor(0xe8, 0x4a, 0x6a));
         break;
     case 9: // crying
-        f.yellow(), f.eyes(), f.frown();
+        f.yellow();
+        f.eyes();
+        f.frown();
         f.dot(kLeftEye - 0.4, 10.0, 0.8, 1.4, QColor(0x3a, 0x9a, 0xf0));
         f.dot(kRightEye + 0.4, 10.6, 0.8, 1.4, QColor(0x3a, 0x9a, 0xf0));
         break;
     case 10: // neutral
-        f.yellow(), f.eyes(), f.line({5.8, 11.6}, {11.2, 11.6});
+        f.yellow();
+        f.eyes();
+        f.line({5.8, 11.6}, {11.2, 11.6});
         break;
     case 11: { // confused
-        f.yellow(), f.eyes();
+        f.yellow();
+        f.eyes();
         f.line({9.4, 3.8}, {12.4, 3.2}, 0.8);
         QPainterPath w;
         w.moveTo(5.2, 12);
@@ -135,8 +160,10 @@ QPixmap smileyFace(int index, qreal dpr)
         break;
     }
     case 12: { // kiss with a little heart
-        f.yellow(), f.happyEyes();
-        f.arc(QRectF(6.8, 9.6, 2.6, 2), 270, 180, 0.9), f.arc(QRectF(6.8, 11.4, 2.6, 2), 270, 180, 0.9);
+        f.yellow();
+        f.happyEyes();
+        f.arc(QRectF(6.8, 9.6, 2.6, 2), 270, 180, 0.9);
+        f.arc(QRectF(6.8, 11.4, 2.6, 2), 270, 180, 0.9);
         painter.setPen(Qt::NoPen);
         painter.setBrush(QColor(0xe0, 0x10, 0x30));
         painter.drawPath(suitPath(3, QRectF(11, 9.5, 4.6, 4.6)));
@@ -144,37 +171,52 @@ QPixmap smileyFace(int index, qreal dpr)
     }
     case 13: { // devil
         QPainterPath horns;
-        horns.moveTo(3.0, 5.0), horns.lineTo(2.2, 0.6), horns.lineTo(6.0, 2.4), horns.closeSubpath();
-        horns.moveTo(14.0, 5.0), horns.lineTo(14.8, 0.6), horns.lineTo(11.0, 2.4), horns.closeSubpath();
+        horns.moveTo(3.0, 5.0);
+        horns.lineTo(2.2, 0.6);
+        horns.lineTo(6.0, 2.4);
+        horns.closeSubpath();
+        horns.moveTo(14.0, 5.0);
+        horns.lineTo(14.8, 0.6);
+        horns.lineTo(11.0, 2.4);
+        horns.closeSubpath();
         painter.setPen(QPen(QColor(0x3a, 0x06, 0x40), 0.6));
         painter.setBrush(QColor(0x8e, 0x2a, 0xa8));
         painter.drawPath(horns);
         f.head(QColor(0xd0, 0x80, 0xf0), QColor(0x7a, 0x1e, 0x9a), QColor(0x3a, 0x06, 0x40));
-        f.line({4.8, 4.8}, {7.4, 5.8}), f.line({12.2, 4.8}, {9.6, 5.8});
-        f.eyes(), f.smile();
+        f.line({4.8, 4.8}, {7.4, 5.8});
+        f.line({12.2, 4.8}, {9.6, 5.8});
+        f.eyes();
+        f.smile();
         break;
     }
     case 14: // angel
-        f.yellow(), f.happyEyes(), f.smile();
+        f.yellow();
+        f.happyEyes();
+        f.smile();
         painter.setPen(QPen(QColor(0x3a, 0x9a, 0xf0), 1.1));
         painter.setBrush(Qt::NoBrush);
         painter.drawEllipse(QPointF(8.5, 1.6), 5.0, 1.2);
         break;
     case 15: // sleepy
         f.yellow();
-        f.line({4.9, 6.9}, {7.3, 6.9}), f.line({9.7, 6.9}, {12.1, 6.9});
+        f.line({4.9, 6.9}, {7.3, 6.9});
+        f.line({9.7, 6.9}, {12.1, 6.9});
         f.dot(8.5, 11.8, 1.1, 1.2);
         f.line({11.8, 1.4}, {14.2, 1.4}, 0.7, QColor(0x20, 0x40, 0xa0));
         f.line({14.2, 1.4}, {11.8, 3.8}, 0.7, QColor(0x20, 0x40, 0xa0));
         f.line({11.8, 3.8}, {14.2, 3.8}, 0.7, QColor(0x20, 0x40, 0xa0));
         break;
     case 16: // blushing
-        f.yellow(), f.happyEyes(), f.smile();
-        f.dot(4.4, 9.6, 1.6, 1.0, QColor(0xf2, 0x6a, 0x7a, 170)), f.dot(12.6, 9.6, 1.6, 1.0, QColor(0xf2, 0x6a, 0x7a, 170));
+        f.yellow();
+        f.happyEyes();
+        f.smile();
+        f.dot(4.4, 9.6, 1.6, 1.0, QColor(0xf2, 0x6a, 0x7a, 170));
+        f.dot(12.6, 9.6, 1.6, 1.0, QColor(0xf2, 0x6a, 0x7a, 170));
         break;
     case 17: { // sick
         f.head(QColor(0xd8, 0xf0, 0x90), QColor(0x8a, 0xc0, 0x30), QColor(0x3a, 0x5a, 0x00));
-        f.line({4.9, 6.6}, {7.3, 7.2}), f.line({12.1, 6.6}, {9.7, 7.2});
+        f.line({4.9, 6.6}, {7.3, 7.2});
+        f.line({12.1, 6.6}, {9.7, 7.2});
         QPainterPath w;
         w.moveTo(4.8, 11.8);
         for (int i = 0; i < 4; ++i)

@@ -33,6 +33,38 @@ int redPixels(const QImage &img, const QRect &area)
     return n;
 }
 
+// Separate blobs of pixels that pass `inside`, within `area` (4-connected).
+template <typename Inside>
+int blobs(const QImage &img, const QRect &area, Inside inside)
+{
+    QVector<bool> seen(img.width() * img.height());
+    int count = 0;
+    for (int y = area.top(); y <= area.bottom(); ++y)
+        for (int x = area.left(); x <= area.right(); ++x) {
+            if (seen[y * img.width() + x] || !inside(img.pixelColor(x, y)))
+                continue;
+            ++count;
+            QVector<QPoint> todo{QPoint(x, y)};
+            seen[y * img.width() + x] = true;
+            while (!todo.isEmpty()) {
+                const QPoint p = todo.takeLast();
+                for (QPoint d : {QPoint(1, 0), QPoint(-1, 0), QPoint(0, 1), QPoint(0, -1)}) {
+                    const QPoint q = p + d;
+                    if (!area.contains(q) || seen[q.y() * img.width() + q.x()] || !inside(img.pixelColor(q)))
+                        continue;
+                    seen[q.y() * img.width() + q.x()] = true;
+                    todo.append(q);
+                }
+            }
+        }
+    return count;
+}
+
+bool suitInk(const QColor &c)
+{
+    return c.alpha() > 200 && ((c.red() > 150 && c.green() < 90) || (c.red() < 90 && c.green() < 90 && c.blue() < 90));
+}
+
 QSize logical(const QPixmap &pm) { return (QSizeF(pm.size()) / pm.devicePixelRatio()).toSize(); }
 
 } // namespace
@@ -46,6 +78,8 @@ private slots:
     void newRatioRedrawsHeldReferences();
     void facesAreDistinct();
     void suitColours();
+    void pipCounts();
+    void gameTypesShowTheirRounds();
     void badNumbersGiveNullPixmaps();
     void fanWidths();
     void backgroundsDecodeFromResources();
@@ -140,6 +174,30 @@ void TestPictures::suitColours()
     }
     // The no-trump sign's circle is red.
     QVERIFY(redPixels(pics::card(53).toImage(), QRect(0, 0, 71, 96)) > 100);
+}
+
+void TestPictures::pipCounts()
+{
+    pics::init(2);
+    // Between the corner indices: one separate pip per spot, two to ten.
+    const QRect middle(2 * 14, 2 * 8, 2 * 43, 2 * 80);
+    for (int suit = 0; suit < 4; ++suit)
+        for (int rank = 1; rank <= 9; ++rank) {
+            const int n = suit * 13 + rank;
+            QCOMPARE(blobs(pics::card(n).toImage(), middle, suitInk), rank + 1);
+        }
+}
+
+void TestPictures::gameTypesShowTheirRounds()
+{
+    pics::init(2);
+    // One light bar per round along the foot of the chart.
+    const QList<QPair<char, int>> types{{'h', 10}, {'f', 20}, {'m', 23}};
+    for (const auto &[letter, rounds] : types) {
+        const QImage img = pics::gameTypePicture(letter).toImage();
+        const QRect foot(2 * 8, 2 * 66, 2 * 104, 1); // inside the frame
+        QCOMPARE(blobs(img, foot, [](const QColor &c) { return c.red() > 180; }), rounds);
+    }
 }
 
 void TestPictures::badNumbersGiveNullPixmaps()
