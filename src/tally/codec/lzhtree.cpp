@@ -9,22 +9,52 @@ namespace quillet::lzh {
 
 namespace {
 
-// Count of equal leading bytes of a and b, starting from index 1 (index 0
-// is the tree's own byte), capped at kMaxMatch.
-inline int equalPrefix(const std::uint8_t *a, const std::uint8_t *b)
+static_assert(std::endian::native == std::endian::little || std::endian::native == std::endian::big);
+
+struct Comparison {
+    int equal;   // equal leading bytes, 1..kMaxMatch (byte 0 is the tree's own)
+    bool right;  // the key sorts at or after the node at the first difference
+};
+
+inline std::uint64_t load64(const std::uint8_t *p)
 {
-    for (int i = 1; i < kMaxMatch; i += 8) {
-        std::uint64_t x, y;
-        std::memcpy(&x, a + i, 8);
-        std::memcpy(&y, b + i, 8);
-        if (const std::uint64_t d = x ^ y) {
-            const int same = std::endian::native == std::endian::little
-                                 ? std::countr_zero(d) >> 3
-                                 : std::countl_zero(d) >> 3;
-            return std::min(i + same, kMaxMatch);
-        }
+    std::uint64_t v;
+    std::memcpy(&v, p, 8);
+    return v;
+}
+
+inline Comparison differ(int i, std::uint64_t x, std::uint64_t y)
+{
+    const std::uint64_t d = x ^ y;
+    int same;
+    int shift;
+    if constexpr (std::endian::native == std::endian::little) {
+        same = std::countr_zero(d) >> 3;
+        shift = same * 8;
+    } else {
+        same = std::countl_zero(d) >> 3;
+        shift = 56 - same * 8;
     }
-    return kMaxMatch;
+    if (i + same >= kMaxMatch)
+        return {kMaxMatch, true};
+    return {i + same, ((x >> shift) & 0xFF) >= ((y >> shift) & 0xFF)};
+}
+
+// Compares the 59 bytes after the first, a word at a time; the first words
+// (bytes 1-8) come already loaded. The differing byte is taken from the
+// words, not loaded again.
+inline Comparison compareKeys(std::uint64_t keyWord, std::uint64_t nodeWord, const std::uint8_t *key,
+                              const std::uint8_t *node)
+{
+    if (keyWord != nodeWord)
+        return differ(1, keyWord, nodeWord);
+    for (int i = 9; i < kMaxMatch; i += 8) {
+        const std::uint64_t x = load64(key + i);
+        const std::uint64_t y = load64(node + i);
+        if (x != y)
+            return differ(i, x, y);
+    }
+    return {kMaxMatch, true};
 }
 
 } // namespace
@@ -33,8 +63,8 @@ void SearchTree::start()
 {
     std::memset(text_, 0, sizeof text_);
     std::memset(text_, ' ', kWindow - kMaxMatch);
-    std::fill(std::begin(left_), std::end(left_), std::uint16_t(kNil));
-    std::fill(std::begin(right_), std::end(right_), std::uint16_t(kNil));
+    for (auto &c : child_)
+        c[kLeft] = c[kRight] = kNil;
     std::fill(std::begin(parent_), std::end(parent_), std::uint16_t(kNil));
     matchPosition_ = 0;
     matchLength_ = 0;
@@ -43,81 +73,89 @@ void SearchTree::start()
 void SearchTree::insert(int r)
 {
     const std::uint8_t *key = &text_[r];
-    int cmp = 1;
+    const std::uint64_t keyWord = load64(key + 1);
+    child_[r][kLeft] = child_[r][kRight] = kNil;
+    int bestLength = 0;
+    int bestPosition = matchPosition_;
     int p = kWindow + 1 + key[0];
-    right_[r] = left_[r] = kNil;
-    matchLength_ = 0;
+    int side = kRight;
+    int next = child_[p][kRight];
+    // The absent node's "text" lies inside the buffer too, so these loads
+    // need no check.
+    std::uint64_t nextWord = load64(&text_[next + 1]);
     for (;;) {
-        if (cmp >= 0) {
-            if (right_[p] == kNil) {
-                right_[p] = std::uint16_t(r);
-                parent_[r] = std::uint16_t(p);
-                return;
-            }
-            p = right_[p];
-        } else {
-            if (left_[p] == kNil) {
-                left_[p] = std::uint16_t(r);
-                parent_[r] = std::uint16_t(p);
-                return;
-            }
-            p = left_[p];
+        if (next == kNil) {
+            child_[p][side] = std::uint16_t(r);
+            parent_[r] = std::uint16_t(p);
+            matchLength_ = bestLength;
+            matchPosition_ = bestPosition;
+            return;
         }
-        const int i = equalPrefix(key, &text_[p]);
-        cmp = i < kMaxMatch ? int(key[i]) - int(text_[p + i]) : 0;
-        if (i > kThreshold) {
-            const int c = ((r - p) & (kWindow - 1)) - 1;
-            if (i > matchLength_) {
-                matchPosition_ = c;
-                matchLength_ = i;
-                if (i >= kMaxMatch)
-                    break;
-            } else if (i == matchLength_ && c < matchPosition_) {
-                matchPosition_ = c;
-            }
+        p = next;
+        // Fetch both children and their first words while p is compared;
+        // the walk then only selects.
+        const int left = child_[p][kLeft];
+        const int right = child_[p][kRight];
+        const std::uint64_t leftWord = load64(&text_[left + 1]);
+        const std::uint64_t rightWord = load64(&text_[right + 1]);
+
+        const Comparison cmp = compareKeys(keyWord, nextWord, key, &text_[p]);
+        const int i = cmp.equal;
+        if (i >= kMaxMatch) {
+            // A longer match ends the walk; a 60-byte one met earlier already did.
+            bestPosition = ((r - p) & (kWindow - 1)) - 1;
+            bestLength = kMaxMatch;
+            break;
         }
+        // Longest first, then nearest; shorter than 3 does not count.
+        const int c = ((r - p) & (kWindow - 1)) - 1;
+        const bool better = i > kThreshold && (i > bestLength || (i == bestLength && c < bestPosition));
+        bestPosition = better ? c : bestPosition;
+        bestLength = better ? i : bestLength;
+        side = cmp.right ? kRight : kLeft;
+        next = cmp.right ? right : left;
+        nextWord = cmp.right ? rightWord : leftWord;
     }
+    matchLength_ = bestLength;
+    matchPosition_ = bestPosition;
+
     // r replaces p, which held the same 60 bytes.
-    parent_[r] = parent_[p];
-    left_[r] = left_[p];
-    right_[r] = right_[p];
-    parent_[left_[p]] = std::uint16_t(r);
-    parent_[right_[p]] = std::uint16_t(r);
-    if (right_[parent_[p]] == p)
-        right_[parent_[p]] = std::uint16_t(r);
-    else
-        left_[parent_[p]] = std::uint16_t(r);
+    const int up = parent_[p];
+    parent_[r] = std::uint16_t(up);
+    child_[r][kLeft] = child_[p][kLeft];
+    child_[r][kRight] = child_[p][kRight];
+    parent_[child_[p][kLeft]] = std::uint16_t(r);
+    parent_[child_[p][kRight]] = std::uint16_t(r);
+    child_[up][child_[up][kRight] == p ? kRight : kLeft] = std::uint16_t(r);
     parent_[p] = kNil;
 }
 
 void SearchTree::remove(int p)
 {
-    if (parent_[p] == kNil)
+    const int up = parent_[p];
+    if (up == kNil)
         return;
     int q;
-    if (right_[p] == kNil) {
-        q = left_[p];
-    } else if (left_[p] == kNil) {
-        q = right_[p];
+    if (child_[p][kRight] == kNil) {
+        q = child_[p][kLeft];
+    } else if (child_[p][kLeft] == kNil) {
+        q = child_[p][kRight];
     } else {
-        q = left_[p];
-        if (right_[q] != kNil) {
+        q = child_[p][kLeft];
+        if (child_[q][kRight] != kNil) {
             do {
-                q = right_[q];
-            } while (right_[q] != kNil);
-            right_[parent_[q]] = left_[q];
-            parent_[left_[q]] = parent_[q];
-            left_[q] = left_[p];
-            parent_[left_[p]] = std::uint16_t(q);
+                q = child_[q][kRight];
+            } while (child_[q][kRight] != kNil);
+            child_[parent_[q]][kRight] = child_[q][kLeft];
+            parent_[child_[q][kLeft]] = parent_[q];
+            child_[q][kLeft] = child_[p][kLeft];
+            parent_[child_[p][kLeft]] = std::uint16_t(q);
         }
-        right_[q] = right_[p];
-        parent_[right_[p]] = std::uint16_t(q);
+        child_[q][kRight] = child_[p][kRight];
+        parent_[child_[p][kRight]] = std::uint16_t(q);
     }
-    parent_[q] = parent_[p];
-    if (right_[parent_[p]] == p)
-        right_[parent_[p]] = std::uint16_t(q);
-    else
-        left_[parent_[p]] = std::uint16_t(q);
+    parent_[q] = std::uint16_t(up);
+    child_[up][child_[up][kRight] == p ? kRight : kLeft] = std::uint16_t(q);
     parent_[p] = kNil;
 }
 

@@ -33,9 +33,12 @@ public:
 
 private:
     std::uint8_t text_[kTextSize];
-    // Entries N+1..N+256 of right_ are the roots; N is the absent node.
-    std::uint16_t left_[kWindow + 257];
-    std::uint16_t right_[kWindow + 257];
+    static_assert(kWindow + 1 + 8 <= kTextSize, "the absent node's first word must lie inside the buffer");
+    enum { kLeft = 0, kRight = 1 };
+    // Children side by side, so the walk picks one by the comparison's sign
+    // without a branch. Entries N+1..N+256 are the roots (right children
+    // only); N is the absent node.
+    std::uint16_t child_[kWindow + 257][2];
     std::uint16_t parent_[kWindow + 257];
     int matchPosition_ = 0;
     int matchLength_ = 0;

@@ -16,6 +16,14 @@ constexpr std::size_t kMaxRun = 4095;
 constexpr std::size_t kMinCopy = 3;
 constexpr std::size_t kMaxCopy = 18;
 constexpr std::size_t kMaxOffset = 4095;
+static_assert(kEmpty >= TLZR::kBlockSize, "the empty marker must not be a position");
+
+// A group of 16 items reads at most 15 copies of 18 bytes plus one 24-byte
+// look, and writes at most 15 copies and a run item (plus a literal's spare
+// byte); with this much room on both sides it needs no per-item checks and
+// cannot pass n, so it stops exactly where the item-by-item loop would.
+constexpr std::size_t kGroupInput = 15 * kMaxCopy + 24;
+constexpr std::size_t kGroupOutput = 15 * 2 + 4 + 1 + 6;
 
 inline unsigned hashAt(const std::uint8_t *p)
 {
@@ -27,6 +35,41 @@ inline void putWord(std::uint8_t *at, unsigned v)
 {
     at[0] = std::uint8_t(v >> 8);
     at[1] = std::uint8_t(v);
+}
+
+inline std::uint64_t load64(const std::uint8_t *p)
+{
+    std::uint64_t v;
+    std::memcpy(&v, p, 8);
+    return v;
+}
+
+constexpr bool kLittleEndian = std::endian::native == std::endian::little;
+
+// Index of the first differing byte of two 8-byte loads; 8 when equal.
+inline std::size_t firstDifference(std::uint64_t d)
+{
+    return kLittleEndian ? std::size_t(std::countr_zero(d)) >> 3 : std::size_t(std::countl_zero(d)) >> 3;
+}
+
+// The hash of the first three bytes of a little-endian word.
+inline unsigned hashOf(std::uint64_t w)
+{
+    const unsigned key = unsigned((w & 0xFF) << 8 ^ ((w >> 8) & 0xFF) << 4 ^ ((w >> 16) & 0xFF));
+    return ((key * 40543u) >> 4) & 0xFFF;
+}
+
+// Equal leading bytes of a and c, at most kMaxCopy; both must have 24
+// readable bytes, and aWord holds a's first eight.
+inline std::size_t matchLength(std::uint64_t aWord, const std::uint8_t *a, const std::uint8_t *c)
+{
+    if (const std::uint64_t d = aWord ^ load64(c))
+        return firstDifference(d);
+    if (const std::uint64_t d = load64(a + 8) ^ load64(c + 8))
+        return 8 + firstDifference(d);
+    if (const std::uint64_t d = load64(a + 16) ^ load64(c + 16))
+        return std::min(kMaxCopy, 16 + firstDifference(d));
+    return kMaxCopy;
 }
 
 } // namespace
@@ -69,16 +112,64 @@ std::size_t TLZR::Compress(std::span<const std::uint8_t> src, std::span<std::uin
             ctrl = 0;
         }
 
+        if (kLittleEndian && items == 0 && n - x >= kGroupInput && y + kGroupOutput <= n) {
+            // A whole group far from both ends: no item can reach the input's
+            // end or take the output past n, so no item needs those checks.
+            // The literal/copy choice is a coin toss on binary data; the
+            // candidate check is arithmetic instead of a branch (one out of
+            // reach compares x with itself and is forced to length 0).
+            for (; items < 16; ++items) {
+                const std::uint64_t w0 = load64(in + x);
+                const std::uint64_t t = w0 ^ (w0 >> 8);
+                if ((t << 8) == 0 && load64(in + x + 8) == w0) [[unlikely]] {
+                    const std::uint8_t b = std::uint8_t(w0);
+                    const std::size_t runLimit = std::min(kMaxRun, n - x);
+                    std::size_t run = 16;
+                    while (run < runLimit && in[x + run] == b)
+                        ++run;
+                    out[y] = 0;
+                    putWord(out + y + 1, unsigned(run - kMinRun));
+                    out[y + 3] = b;
+                    y += 4;
+                    x += run;
+                    ctrl = (ctrl << 1) | 1;
+                    ++items;
+                    break; // x may now be near the end
+                }
+                const unsigned h = hashOf(w0);
+                const std::size_t p = table[h];
+                table[h] = std::uint16_t(x);
+                const std::size_t offset = x - p; // wraps past the reach for the empty marker
+                const std::size_t near = offset <= kMaxOffset;
+                const std::size_t nearMask = 0 - near;
+                const std::uint8_t *c = in + ((p & nearMask) | (x & ~nearMask));
+                std::size_t len = firstDifference((w0 ^ load64(c)) | (near ^ 1));
+                if (len == 8) [[unlikely]]
+                    len = matchLength(w0, in + x, c);
+                if (len >= kMinCopy) {
+                    putWord(out + y, unsigned(offset << 4 | (len - kMinCopy)));
+                    y += 2;
+                    x += len;
+                    ctrl = (ctrl << 1) | 1;
+                } else {
+                    out[y++] = std::uint8_t(w0);
+                    ++x;
+                    ctrl <<= 1;
+                }
+            }
+            continue;
+        }
+
         const std::uint8_t b = in[x];
-        const std::size_t runLimit = std::min(kMaxRun, n - x);
+        const std::size_t left = n - x;
+        const std::size_t runLimit = std::min(kMaxRun, left);
         std::size_t run = 1;
         while (run < runLimit && in[x + run] == b)
             ++run;
 
         if (run >= kMinRun) {
-            const unsigned v = unsigned(run - kMinRun);
             out[y] = 0;
-            putWord(out + y + 1, v);
+            putWord(out + y + 1, unsigned(run - kMinRun));
             out[y + 3] = b;
             y += 4;
             x += run;
@@ -88,14 +179,14 @@ std::size_t TLZR::Compress(std::span<const std::uint8_t> src, std::span<std::uin
             std::size_t offset = 0;
             // The last two positions can never start a match, so they are
             // neither hashed nor entered: the output is the same either way.
-            if (n - x >= kMinCopy) {
+            if (left >= kMinCopy) {
                 const unsigned h = hashAt(in + x);
                 const std::size_t p = table[h];
                 table[h] = std::uint16_t(x);
-                if (p != kEmpty && x - p <= kMaxOffset) {
-                    const std::size_t limit = std::min(kMaxCopy, n - x);
+                if (x - p <= kMaxOffset) {
                     const std::uint8_t *a = in + x;
                     const std::uint8_t *c = in + p;
+                    const std::size_t limit = std::min(kMaxCopy, left);
                     while (len < limit && a[len] == c[len])
                         ++len;
                     offset = x - p;
@@ -169,7 +260,10 @@ std::optional<std::size_t> TLZR::Decompress(std::span<const std::uint8_t> src,
             k = std::min<std::size_t>(k, std::size_t(iend - ip));
             if (k > std::size_t(olimit - op))
                 return std::nullopt;
-            std::memcpy(op, ip, k);
+            if (iend - ip >= 16 && obufEnd - op >= 16)
+                std::memcpy(op, ip, 16); // k <= 16; the rest is overwritten later
+            else
+                std::memcpy(op, ip, k);
             op += k;
             ip += k;
             ctrl = k < 32 ? ctrl << k : 0;
@@ -202,6 +296,8 @@ std::optional<std::size_t> TLZR::Decompress(std::span<const std::uint8_t> src,
                 std::memcpy(op, from, 8);
                 std::memcpy(op + 8, from + 8, 8);
                 std::memcpy(op + 16, from + 16, 8);
+            } else if (offset == 1) {
+                std::memset(op, op[-1], len);
             } else {
                 for (std::size_t k = 0; k < len; ++k)
                     op[k] = from[k];

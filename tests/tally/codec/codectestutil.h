@@ -92,6 +92,16 @@ inline Bytes runsAndNoise(std::size_t n, std::uint32_t seed)
     return b;
 }
 
+inline std::uint64_t digest(const Bytes &b)
+{
+    std::uint64_t h = 1469598103934665603ull; // FNV-1a
+    for (auto c : b) {
+        h ^= c;
+        h *= 1099511628211ull;
+    }
+    return h;
+}
+
 // The uncompressed tally file of a first run: 9 columns, 1 row, nine "0" cells.
 inline Bytes firstTallyText()
 {

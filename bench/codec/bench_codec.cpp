@@ -1,0 +1,312 @@
+// Ratio and speed of the Fast and Good codecs next to zlib (levels 1 and 9)
+// and lz4 on one corpus, and the peak memory of a container operation on a
+// small and a large input (it must not grow with the input).
+//
+//   bench_codec [--mb N] [--quick] [--save FILE]
+// --save writes the corpus to FILE, for profiling a codec on its own.
+#include "tally/codec/bytestream.h"
+#include "tally/codec/tlzh.h"
+#include "tally/codec/tlzr.h"
+#include "tally/codec/tlzrw1.h"
+
+#include <lz4.h>
+#include <zlib.h>
+
+#include <algorithm>
+#include <ctime>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <string>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+#include <vector>
+
+using namespace quillet;
+using Bytes = std::vector<std::uint8_t>;
+namespace fs = std::filesystem;
+
+namespace {
+
+// Regular files under `root` in path order, appended until `limit` bytes.
+std::size_t appendTree(Bytes &corpus, const fs::path &root, std::size_t limit)
+{
+    std::vector<fs::path> files;
+    std::error_code ec;
+    for (auto it = fs::recursive_directory_iterator(root, fs::directory_options::skip_permission_denied, ec);
+         it != fs::recursive_directory_iterator(); it.increment(ec)) {
+        if (ec)
+            break;
+        if (it->is_regular_file(ec) && !it->is_symlink(ec))
+            files.push_back(it->path());
+    }
+    std::sort(files.begin(), files.end());
+    std::size_t used = 0;
+    for (const auto &f : files) {
+        if (corpus.size() >= limit)
+            break;
+        std::ifstream in(f, std::ios::binary);
+        Bytes data((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+        data.resize(std::min(data.size(), limit - corpus.size()));
+        corpus.insert(corpus.end(), data.begin(), data.end());
+        ++used;
+    }
+    return used;
+}
+
+// CPU time of the process: the machine is shared with builds, so wall time
+// would measure the neighbours as much as the codec.
+double cpuNow()
+{
+    timespec ts{};
+    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &ts);
+    return double(ts.tv_sec) + double(ts.tv_nsec) * 1e-9;
+}
+
+double seconds(const std::function<void()> &f, int runs)
+{
+    double best = 1e30;
+    for (int i = 0; i < runs; ++i) {
+        const double t0 = cpuNow();
+        f();
+        best = std::min(best, cpuNow() - t0);
+    }
+    return best;
+}
+
+struct Result {
+    const char *name;
+    std::size_t packed;
+    double compressSeconds;
+    double decompressSeconds;
+    bool ok;
+};
+
+Result benchFast(const Bytes &in, int runs)
+{
+    TLZR lzr;
+    Bytes packed;
+    packed.reserve(in.size() + in.size() / 1000 + 64);
+    Bytes block(TLZR::kBlockSize + TLZR::kSpare);
+    const double c = seconds([&] {
+        packed.clear();
+        for (std::size_t at = 0; at < in.size(); at += TLZR::kBlockSize) {
+            const std::size_t n = std::min(TLZR::kBlockSize, in.size() - at);
+            const std::size_t len = lzr.Compress({in.data() + at, n}, block);
+            packed.push_back(std::uint8_t(len));
+            packed.push_back(std::uint8_t(len >> 8));
+            packed.insert(packed.end(), block.begin(), block.begin() + long(len));
+        }
+    }, runs);
+    Bytes out(in.size() + TLZR::kSpare);
+    bool ok = true;
+    const double d = seconds([&] {
+        std::size_t at = 0, produced = 0;
+        while (at < packed.size()) {
+            const std::size_t len = packed[at] | std::size_t(packed[at + 1]) << 8;
+            at += 2;
+            const auto n = TLZR::Decompress({packed.data() + at, len}, {out.data() + produced, TLZR::kBlockSize + TLZR::kSpare});
+            ok = ok && n.has_value();
+            produced += n.value_or(0);
+            at += len;
+        }
+        ok = ok && produced == in.size();
+    }, runs);
+    ok = ok && std::equal(in.begin(), in.end(), out.begin());
+    return {"LZRW1/KH (Fast)", packed.size(), c, d, ok};
+}
+
+Result benchGood(const Bytes &in, int runs)
+{
+    TLZH lzh;
+    Bytes packed;
+    const double c = seconds([&] {
+        packed.clear();
+        MemorySource src(in.data(), in.size());
+        MemorySink sink(packed);
+        lzh.Encode(src, sink);
+        sink.finish();
+    }, runs);
+    Bytes out;
+    out.reserve(in.size());
+    bool ok = true;
+    const double d = seconds([&] {
+        out.clear();
+        MemorySource src(packed.data(), packed.size());
+        MemorySink sink(out);
+        ok = lzh.Decode(src, sink, in.size()) == TLZH::DecodeResult::Ok;
+        sink.finish();
+    }, runs);
+    return {"LZH (Good)", packed.size(), c, d, ok && out == in};
+}
+
+Result benchZlib(const Bytes &in, int level, int runs)
+{
+    Bytes packed(compressBound(uLong(in.size())));
+    uLongf packedSize = 0;
+    const double c = seconds([&] {
+        packedSize = uLongf(packed.size());
+        compress2(packed.data(), &packedSize, in.data(), uLong(in.size()), level);
+    }, runs);
+    Bytes out(in.size());
+    bool ok = true;
+    const double d = seconds([&] {
+        uLongf outSize = uLongf(out.size());
+        ok = uncompress(out.data(), &outSize, packed.data(), packedSize) == Z_OK && outSize == in.size();
+    }, runs);
+    return {level == 1 ? "zlib -1" : "zlib -9", packedSize, c, d, ok && out == in};
+}
+
+Result benchLz4(const Bytes &in, int runs)
+{
+    Bytes packed(std::size_t(LZ4_compressBound(int(in.size()))));
+    int packedSize = 0;
+    const double c = seconds([&] {
+        packedSize = LZ4_compress_default(reinterpret_cast<const char *>(in.data()),
+                                          reinterpret_cast<char *>(packed.data()), int(in.size()), int(packed.size()));
+    }, runs);
+    Bytes out(in.size());
+    bool ok = true;
+    const double d = seconds([&] {
+        ok = LZ4_decompress_safe(reinterpret_cast<const char *>(packed.data()), reinterpret_cast<char *>(out.data()),
+                                 packedSize, int(out.size())) == int(in.size());
+    }, runs);
+    return {"lz4 (default)", std::size_t(packedSize), c, d, ok && out == in};
+}
+
+long maxRssKb()
+{
+    rusage ru{};
+    getrusage(RUSAGE_SELF, &ru);
+    return ru.ru_maxrss;
+}
+
+// Runs one container operation in a child process and reports how far its
+// peak resident size rose during the operation, in KiB.
+long peakGrowthKb(const std::function<void()> &op)
+{
+    int pipeFd[2];
+    if (pipe(pipeFd) != 0)
+        return -1;
+    const pid_t pid = fork();
+    if (pid == 0) {
+        close(pipeFd[0]);
+        Tlzrw1 warm; // code pages and allocator arenas in place first
+        const long before = maxRssKb();
+        long growth = -1;
+        try {
+            op();
+            growth = maxRssKb() - before;
+        } catch (const std::exception &e) {
+            std::fprintf(stderr, "%s\n", e.what());
+        }
+        if (write(pipeFd[1], &growth, sizeof growth) != sizeof growth)
+            _exit(1);
+        _exit(0);
+    }
+    close(pipeFd[1]);
+    long growth = -1;
+    if (read(pipeFd[0], &growth, sizeof growth) != sizeof growth)
+        growth = -1;
+    close(pipeFd[0]);
+    waitpid(pid, nullptr, 0);
+    return growth;
+}
+
+void memoryTable(const Bytes &corpus, const std::string &dir)
+{
+    std::printf("\nPeak memory growth of one container operation (file to file), KiB:\n");
+    std::printf("%-22s %10s %10s\n", "operation", "5 MB", "50 MB");
+    const std::size_t sizes[2] = {std::min<std::size_t>(corpus.size(), 5u << 20), corpus.size()};
+    for (auto mode : {TCompressMode::Fast, TCompressMode::Good}) {
+        long grow[2][2];
+        for (int s = 0; s < 2; ++s) {
+            const std::string in = dir + "/in", packed = dir + "/packed", out = dir + "/out";
+            {
+                std::ofstream f(in, std::ios::binary | std::ios::trunc);
+                f.write(reinterpret_cast<const char *>(corpus.data()), std::streamsize(sizes[s]));
+            }
+            grow[0][s] = peakGrowthKb([&] {
+                Tlzrw1 c;
+                c.InputFile = in;
+                c.OutputFile = packed;
+                c.CompressMode = mode;
+                c.Compress();
+            });
+            grow[1][s] = peakGrowthKb([&] {
+                Tlzrw1 c;
+                c.InputFile = packed;
+                c.OutputFile = out;
+                c.Decompress();
+            });
+        }
+        const char *name = mode == TCompressMode::Fast ? "Fast" : "Good";
+        std::printf("%-5s %-16s %10ld %10ld\n", name, "compress", grow[0][0], grow[0][1]);
+        std::printf("%-5s %-16s %10ld %10ld\n", name, "decompress", grow[1][0], grow[1][1]);
+    }
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    std::size_t mb = 50;
+    bool quick = false;
+    const char *save = nullptr;
+    for (int i = 1; i < argc; ++i) {
+        if (!std::strcmp(argv[i], "--mb") && i + 1 < argc)
+            mb = std::size_t(std::max(1, std::atoi(argv[++i])));
+        else if (!std::strcmp(argv[i], "--quick"))
+            quick = true;
+        else if (!std::strcmp(argv[i], "--save") && i + 1 < argc)
+            save = argv[++i];
+        else {
+            std::fprintf(stderr, "usage: bench_codec [--mb N] [--quick] [--save FILE]\n");
+            return 2;
+        }
+    }
+
+    const std::size_t limit = mb << 20;
+    Bytes corpus;
+    corpus.reserve(limit);
+    const std::size_t headers = appendTree(corpus, "/usr/include", limit / 2);
+    const std::size_t programs = appendTree(corpus, "/usr/bin", limit);
+    std::printf("corpus: %zu bytes (%zu files from /usr/include, %zu from /usr/bin)\n\n", corpus.size(), headers,
+                programs);
+    if (save) {
+        std::ofstream f(save, std::ios::binary | std::ios::trunc);
+        f.write(reinterpret_cast<const char *>(corpus.data()), std::streamsize(corpus.size()));
+        return f ? 0 : 1;
+    }
+
+    const int fastRuns = quick ? 1 : 3;
+    std::vector<Result> results;
+    results.push_back(benchFast(corpus, fastRuns));
+    results.push_back(benchGood(corpus, 1));
+    results.push_back(benchZlib(corpus, 1, fastRuns));
+    results.push_back(benchZlib(corpus, 9, 1));
+    results.push_back(benchLz4(corpus, fastRuns));
+
+    const double mbytes = double(corpus.size()) / 1e6;
+    std::printf("MB/s of uncompressed data per CPU second, best of %d runs for the fast codecs\n", fastRuns);
+    std::printf("%-16s %8s %14s %16s %s\n", "codec", "ratio", "compress MB/s", "decompress MB/s", "");
+    for (const Result &r : results)
+        std::printf("%-16s %7.2f%% %14.1f %16.1f %s\n", r.name, 100.0 * double(r.packed) / double(corpus.size()),
+                    mbytes / r.compressSeconds, mbytes / r.decompressSeconds, r.ok ? "" : "ROUND TRIP FAILED");
+
+    if (!quick) {
+        char dir[] = "/tmp/bench_codec.XXXXXX";
+        if (mkdtemp(dir)) {
+            memoryTable(corpus, dir);
+            fs::remove_all(dir);
+        }
+    }
+    for (const Result &r : results)
+        if (!r.ok)
+            return 1;
+    return 0;
+}
