@@ -1,0 +1,3 @@
+#include "shell/quilletapp.h"
+
+int main(int argc, char **argv) { return quillet::runQuillet(argc, argv); }

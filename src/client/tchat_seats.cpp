@@ -1,0 +1,218 @@
+// The four seats around the table: their panels, the rotation that puts the
+// own seat at the bottom, the turn display and the late-login restore.
+#include "client/tchat.h"
+#include "protocol/cards.h"
+#include "shell/sidewindows.h"
+#include "shell/tscore.h"
+#include "ui/kit.h"
+#include "ui/pictures.h"
+
+#include <QLabel>
+
+namespace quillet {
+
+namespace {
+
+struct Pos {
+    int x, y;
+};
+// Top-left corners by screen position 1 bottom, 2 left, 3 top, 4 right.
+constexpr Pos kName[5] = {{}, {122, 298}, {39, 102}, {147, 3}, {376, 64}};
+constexpr Pos kScore[5] = {{}, {170, 321}, {89, 125}, {196, 28}, {425, 85}};
+constexpr Pos kTricks[5] = {{}, {170, 337}, {89, 141}, {196, 43}, {425, 102}};
+constexpr Pos kBid[5] = {{}, {170, 353}, {89, 157}, {196, 59}, {425, 119}};
+constexpr Pos kBidLabel[5] = {{}, {130, 353}, {49, 157}, {156, 59}, {385, 119}};
+constexpr Pos kCards[5] = {{}, {208, 320}, {48, 176}, {227, 27}, {385, 136}};
+constexpr Pos kPlayed[5] = {{}, {235, 174}, {195, 158}, {219, 133}, {259, 150}};
+constexpr Pos kTurn[5] = {{}, {100, 321}, {18, 125}, {127, 27}, {355, 88}};
+constexpr Pos kEyes[5] = {{}, {103, 301}, {23, 106}, {130, 8}, {359, 69}};
+constexpr Pos kWinner[5] = {{}, {200, 320}, {40, 176}, {219, 32}, {384, 136}};
+constexpr Pos kThumb[5] = {{}, {216, 328}, {48, 184}, {232, 40}, {392, 152}};
+constexpr Pos kTrickWinner[5] = {{}, {144, 368}, {120, 128}, {182, 75}, {352, 136}};
+
+QLabel *seatLabel(QWidget *parent, const QString &text, Pos p, int w, int h, int px, bool bold,
+                  Qt::Alignment align = Qt::AlignLeft | Qt::AlignVCenter)
+{
+    auto *l = new QLabel(text, parent);
+    l->setTextFormat(Qt::PlainText);
+    l->setGeometry(p.x, p.y, w, h);
+    QFont f = l->font();
+    f.setPixelSize(px);
+    f.setBold(bold);
+    l->setFont(f);
+    l->setAlignment(align);
+    return l;
+}
+
+QLabel *picture(QWidget *parent, Pos p, const QPixmap &pm, int w, int h)
+{
+    auto *l = new QLabel(parent);
+    l->setGeometry(p.x, p.y, w, h);
+    l->setScaledContents(true);
+    if (!pm.isNull())
+        l->setPixmap(pm);
+    return l;
+}
+
+void setTextColour(QLabel *l, const QColor &c)
+{
+    QPalette pal = l->palette();
+    pal.setColor(QPalette::WindowText, c);
+    l->setPalette(pal);
+}
+
+const char *const kFamilies[] = {"label_playername", "label_score", "label_tricks", "label_bid",
+                                 "label_bidlabel", "image_cards", "image_played", "image_turn",
+                                 "image_eyes", "image_winner", "image_thumb", "image_trickwinner"};
+
+} // namespace
+
+void Tchat::buildSeatPanels()
+{
+    for (int p = 1; p <= 4; ++p) {
+        SeatPanel &sp = seats_[static_cast<std::size_t>(p)];
+        sp.position = p;
+        sp.captionScore = seatLabel(panel_main, "Score", {kScore[p].x - 40, kScore[p].y}, 40, 16, 12, false);
+        sp.captionTricks = seatLabel(panel_main, "Tricks", {kTricks[p].x - 40, kTricks[p].y}, 40, 16, 12, false);
+        sp.captionScore->setObjectName(QStringLiteral("label_scorecaption%1").arg(p));
+        sp.captionTricks->setObjectName(QStringLiteral("label_trickscaption%1").arg(p));
+        sp.image_cards = picture(panel_main, kCards[p], QPixmap(), 71, 96);
+        sp.image_cards->setScaledContents(false);
+        sp.image_played = picture(panel_main, kPlayed[p], QPixmap(), 71, 96);
+        sp.label_playername = seatLabel(panel_main, "<Waiting>", kName[p], 90, 22, 19, true);
+        sp.label_score = seatLabel(panel_main, "0", kScore[p], 40, 16, 13, true);
+        sp.label_tricks = seatLabel(panel_main, "0", kTricks[p], 40, 16, 13, false);
+        sp.label_bid = seatLabel(panel_main, "0", kBid[p], 40, 16, 13, true);
+        sp.label_bidlabel = seatLabel(panel_main, "Bid", kBidLabel[p], 40, 16, 12, false);
+        sp.image_turn = picture(panel_main, kTurn[p], pictures::mark(pictures::Mark::Turn), 27, 44);
+        sp.image_eyes = picture(panel_main, kEyes[p], pictures::mark(pictures::Mark::Eyes), 24, 17);
+        sp.image_winner = picture(panel_main, kWinner[p], pictures::mark(pictures::Mark::Winner), 82, 88);
+        sp.image_thumb = picture(panel_main, kThumb[p], pictures::mark(pictures::Mark::Thumb), 53, 66);
+        sp.image_trickwinner =
+            picture(panel_main, kTrickWinner[p], pictures::mark(pictures::Mark::TrickStack), 32, 41);
+        // A name label longer than its box still shows whole.
+        sp.label_playername->setMinimumWidth(90);
+        sp.label_playername->adjustSize();
+        sp.label_playername->resize(std::max(90, sp.label_playername->width()), 22);
+        for (QLabel *l : {sp.image_turn, sp.image_eyes, sp.image_winner, sp.image_thumb, sp.image_trickwinner})
+            l->hide();
+        for (QLabel *l : {sp.label_playername, sp.label_score, sp.label_tricks, sp.label_bid, sp.label_bidlabel,
+                          sp.captionScore, sp.captionTricks})
+            setTextColour(l, Qt::black);
+        setTextColour(sp.label_bid, QColor(0x80, 0x80, 0x80));
+        setTextColour(sp.label_bidlabel, QColor(0x80, 0x80, 0x80));
+    }
+    // Names carry the seat number they show; before login that is the position.
+    for (int s = 1; s <= 4; ++s) {
+        SeatPanel &sp = seats_[static_cast<std::size_t>(s)];
+        QLabel *controls[] = {sp.label_playername, sp.label_score, sp.label_tricks, sp.label_bid,
+                              sp.label_bidlabel, sp.image_cards, sp.image_played, sp.image_turn,
+                              sp.image_eyes, sp.image_winner, sp.image_thumb, sp.image_trickwinner};
+        for (std::size_t f = 0; f < std::size(kFamilies); ++f)
+            controls[f]->setObjectName(QString::fromLatin1(kFamilies[f]) + QString::number(s));
+    }
+}
+
+void Tchat::sortstuff(int slot)
+{
+    if (!isSeat(slot) || slot == 1)
+        return; // seat 1 and watchers see seat 1 at the bottom
+    // Seat s sits at offset (s - myseat) mod 4 from the bottom.
+    std::array<SeatPanel, 5> byPosition = seats_;
+    for (int s = 1; s <= 4; ++s) {
+        const int position = ((s - slot) % 4 + 4) % 4 + 1;
+        seats_[static_cast<std::size_t>(s)] = byPosition[static_cast<std::size_t>(position)];
+        SeatPanel &sp = seats_[static_cast<std::size_t>(s)];
+        QLabel *controls[] = {sp.label_playername, sp.label_score, sp.label_tricks, sp.label_bid,
+                              sp.label_bidlabel, sp.image_cards, sp.image_played, sp.image_turn,
+                              sp.image_eyes, sp.image_winner, sp.image_thumb, sp.image_trickwinner};
+        for (std::size_t f = 0; f < std::size(kFamilies); ++f)
+            controls[f]->setObjectName(QString::fromLatin1(kFamilies[f]) + QString::number(s));
+    }
+}
+
+QString Tchat::seatName(int s) const
+{
+    return isSeat(s) ? seats_[static_cast<std::size_t>(s)].label_playername->text() : QString();
+}
+
+void Tchat::getnextplayer(std::string_view fields)
+{
+    FieldReader r(fields);
+    const std::string_view kind = r.next();
+    int s = 0;
+    if (!parseNumber(r.rest(), s) || !isSeat(s))
+        return;
+    currentplayer = s;
+    for (int i = 1; i <= 4; ++i) {
+        if (kind == "c") {
+            seat(i).image_played->clear();
+            seat(i).playedCard = 0;
+        }
+        seat(i).image_turn->hide();
+    }
+    seat(s).image_turn->show();
+    seat(s).image_turn->raise();
+    if (s == myseat) {
+        label_turn->setText("Your Turn.");
+        label_status2->setText("Your Turn");
+        myturn = true;
+        playsounds(TurnSound1Tag == 1 ? "turnnew" : "turn");
+    } else {
+        label_turn->setText(seatName(s) + "'s turn.");
+        label_status2->setText(seatName(s) + "'s turn.");
+        myturn = false;
+    }
+}
+
+void Tchat::showPlayed(int s, int card)
+{
+    SeatPanel &sp = seat(s);
+    sp.image_played->clear();
+    sp.playedCard = card;
+    sp.image_played->setPixmap(pictures::card(card));
+    sp.image_played->raise();
+}
+
+void Tchat::newplayerstuff(std::string_view fields)
+{
+    FieldReader r(fields);
+    int s = 0, bid = 0, tricks = 0, score = 0;
+    if (!r.nextInt(s) || !isSeat(s) || !r.nextInt(bid) || !r.nextInt(tricks) || !r.nextInt(score))
+        return;
+    int pairs[4][2] = {};
+    for (auto &pair : pairs)
+        if (!r.nextInt(pair[0]) || !r.nextInt(pair[1]))
+            return;
+    seat(s).label_bid->setText(QString::number(bid));
+    seat(s).label_tricks->setText(QString::number(tricks));
+    seat(s).label_score->setText(QString::number(score));
+    for (const auto &pair : pairs)
+        if (isSeat(pair[0]) && isCard(pair[1]))
+            showPlayed(pair[0], pair[1]);
+}
+
+void Tchat::stats(std::string_view fields)
+{
+    FieldReader r(fields);
+    int toPlay = 0, toBid = 0, round = 0, trumpCard = 0;
+    if (!r.nextInt(toPlay) || !r.nextInt(toBid) || !r.nextInt(round) || !r.nextInt(trumpCard))
+        return;
+    if (round < 0 || round > 24 || trumpCard < 0 || trumpCard > kNoTrumpCard)
+        return;
+    const std::string_view type = r.next();
+    const QString letter = QString::fromUtf8(type.data(), qsizetype(type.size()));
+    currentplayer = toPlay;
+    label_round->setText("Round: " + QString::number(round));
+    scoreround = round;
+    trumpcard->clear();
+    trumpCardNumber = trumpCard;
+    if (trumpCard > 0)
+        trumpcard->setPixmap(pictures::card(trumpCard));
+    setGameType(letter);
+    for (int s = 1; s <= 4; ++s)
+        if (seat(s).label_playername->text() == "<Waiting>")
+            seat(s).label_playername->setText(defaultnames[s]);
+}
+
+} // namespace quillet

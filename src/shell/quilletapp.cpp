@@ -1,0 +1,122 @@
+#include "shell/quilletapp.h"
+
+#include "client/tchat.h"
+#include "net/guard.h"
+#include "server/tserver.h"
+#include "shell/singleinstance.h"
+#include "shell/smallwindows.h"
+#include "shell/tgamestart.h"
+#include "shell/tlasttrick.h"
+#include "shell/tscore.h"
+#include "shell/tspylist.h"
+#include "shell/ttallylist.h"
+#include "ui/pictures.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QMessageBox>
+#include <QTimer>
+
+#include <cstdio>
+
+namespace quillet {
+
+CommandLine parseCommandLine(const QStringList &arguments)
+{
+    CommandLine cl;
+    for (int i = 0; i < arguments.size(); ++i) {
+        const QString &a = arguments[i];
+        if (a == "--home" || a == "--port") {
+            if (i + 1 >= arguments.size()) {
+                cl.error = a + " needs a value";
+                return cl;
+            }
+            const QString value = arguments[++i];
+            if (a == "--home") {
+                cl.home = value;
+            } else {
+                bool ok = false;
+                const int port = value.toInt(&ok);
+                if (!ok || port < 1 || port > 65535) {
+                    cl.error = "--port needs a number from 1 to 65535";
+                    return cl;
+                }
+                cl.port = port;
+            }
+        } else {
+            cl.params << a;
+        }
+    }
+    return cl;
+}
+
+QuilletApp::QuilletApp(const CommandLine &commandLine) : commandLine_(commandLine)
+{
+    // The windows in their fixed order; the table is the main window.
+    table_ = new Tchat;
+    table_->serverPort = commandLine_.port;
+    windows_.help = new Thelp(table_);
+    windows_.about = new Tabout(table_);
+    windows_.lasttrick = new Tlasttrick(table_);
+    windows_.score = new Tscore(table_);
+    windows_.server = new TServer(this);
+    windows_.tally = new Ttallylist(table_);
+    windows_.spylist = new Tspylist(table_);
+    windows_.phrases = new Tphrases(table_);
+    windows_.download = new Tdownload(table_);
+    windows_.gamestart = new Tgamestart(table_);
+    table_->attach(&windows_);
+
+    TServer *server = windows_.server;
+    server->setNoticeHandler([this](const std::string &text) {
+        table_->messageBox(QString::fromStdString(text));
+    });
+    table_->startServer = [this, server](bool solo) {
+        // Slot 1 is the host's own table, which always comes over loopback.
+        server->setLoopbackHost(true);
+        server->startListening(commandLine_.port, solo);
+    };
+}
+
+QuilletApp::~QuilletApp() { delete table_; }
+
+void QuilletApp::start()
+{
+    table_->show();
+    QTimer::singleShot(0, table_, [this] {
+        guarded([&] { table_->processparams(commandLine_.params); });
+    });
+}
+
+int runQuillet(int argc, char **argv)
+{
+    QApplication app(argc, argv);
+    QApplication::setApplicationName("Quillet");
+    QApplication::setApplicationDisplayName("Quillet");
+    const CommandLine cl = parseCommandLine(app.arguments().mid(1));
+    if (!cl.error.isEmpty()) {
+        std::fprintf(stderr, "quillet: %s\n", qPrintable(cl.error));
+        return 2;
+    }
+    const QString home = cl.home.isEmpty() ? QCoreApplication::applicationDirPath() : cl.home;
+    SingleInstance instance(SingleInstance::keyFor(home));
+    if (instance.anotherRuns())
+        return 0;
+
+    setDefaultErrorSink([](const std::string &text) {
+        QMessageBox::warning(QApplication::activeWindow(), "Quillet", QString::fromStdString(text));
+    });
+    pictures::init(app.devicePixelRatio());
+    QuilletApp quillet(cl);
+    QObject::connect(&instance, &SingleInstance::raiseRequested, quillet.table(), [&] {
+        Tchat *t = quillet.table();
+        if (t->isMinimized())
+            t->showNormal();
+        t->raise();
+        t->activateWindow();
+    });
+    quillet.start();
+    return app.exec();
+}
+
+} // namespace quillet
