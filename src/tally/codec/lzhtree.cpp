@@ -16,41 +16,35 @@ struct Comparison {
     bool right;  // the key sorts at or after the node at the first difference
 };
 
-inline std::uint64_t load64(const std::uint8_t *p)
+// Eight bytes as a big-endian number: comparing two such numbers compares
+// the bytes in order, so the walk's direction is one comparison.
+inline std::uint64_t loadOrdered(const std::uint8_t *p)
 {
     std::uint64_t v;
     std::memcpy(&v, p, 8);
+    if constexpr (std::endian::native == std::endian::little)
+        v = __builtin_bswap64(v);
     return v;
 }
 
 inline Comparison differ(int i, std::uint64_t x, std::uint64_t y)
 {
-    const std::uint64_t d = x ^ y;
-    int same;
-    int shift;
-    if constexpr (std::endian::native == std::endian::little) {
-        same = std::countr_zero(d) >> 3;
-        shift = same * 8;
-    } else {
-        same = std::countl_zero(d) >> 3;
-        shift = 56 - same * 8;
-    }
+    const int same = std::countl_zero(x ^ y) >> 3;
     if (i + same >= kMaxMatch)
         return {kMaxMatch, true};
-    return {i + same, ((x >> shift) & 0xFF) >= ((y >> shift) & 0xFF)};
+    return {i + same, x > y};
 }
 
-// Compares the 59 bytes after the first, a word at a time; the first words
-// (bytes 1-8) come already loaded. The differing byte is taken from the
-// words, not loaded again.
+// Compares the 59 bytes after the first, eight at a time; the first eight
+// (bytes 1-8) come already loaded.
 inline Comparison compareKeys(std::uint64_t keyWord, std::uint64_t nodeWord, const std::uint8_t *key,
                               const std::uint8_t *node)
 {
     if (keyWord != nodeWord)
         return differ(1, keyWord, nodeWord);
     for (int i = 9; i < kMaxMatch; i += 8) {
-        const std::uint64_t x = load64(key + i);
-        const std::uint64_t y = load64(node + i);
+        const std::uint64_t x = loadOrdered(key + i);
+        const std::uint64_t y = loadOrdered(node + i);
         if (x != y)
             return differ(i, x, y);
     }
@@ -73,7 +67,7 @@ void SearchTree::start()
 void SearchTree::insert(int r)
 {
     const std::uint8_t *key = &text_[r];
-    const std::uint64_t keyWord = load64(key + 1);
+    const std::uint64_t keyWord = loadOrdered(key + 1);
     child_[r][kLeft] = child_[r][kRight] = kNil;
     int bestLength = 0;
     int bestPosition = matchPosition_;
@@ -82,7 +76,7 @@ void SearchTree::insert(int r)
     int next = child_[p][kRight];
     // The absent node's "text" lies inside the buffer too, so these loads
     // need no check.
-    std::uint64_t nextWord = load64(&text_[next + 1]);
+    std::uint64_t nextWord = loadOrdered(&text_[next + 1]);
     for (;;) {
         if (next == kNil) {
             child_[p][side] = std::uint16_t(r);
@@ -96,8 +90,8 @@ void SearchTree::insert(int r)
         // the walk then only selects.
         const int left = child_[p][kLeft];
         const int right = child_[p][kRight];
-        const std::uint64_t leftWord = load64(&text_[left + 1]);
-        const std::uint64_t rightWord = load64(&text_[right + 1]);
+        const std::uint64_t leftWord = loadOrdered(&text_[left + 1]);
+        const std::uint64_t rightWord = loadOrdered(&text_[right + 1]);
 
         const Comparison cmp = compareKeys(keyWord, nextWord, key, &text_[p]);
         const int i = cmp.equal;

@@ -25,11 +25,10 @@ static_assert(kEmpty >= TLZR::kBlockSize, "the empty marker must not be a positi
 constexpr std::size_t kGroupInput = 15 * kMaxCopy + 24;
 constexpr std::size_t kGroupOutput = 15 * 2 + 4 + 1 + 6;
 
-inline unsigned hashAt(const std::uint8_t *p)
-{
-    const unsigned key = (((unsigned(p[0]) << 4) ^ p[1]) << 4) ^ p[2];
-    return ((key * 40543u) >> 4) & 0xFFF;
-}
+// The decoder's unchecked group: 16 items read at most 32 bytes plus a
+// 24-byte look, and write at most 16 copies of 18 bytes.
+constexpr std::ptrdiff_t kGroupRead = 16 * 2 + 24;
+constexpr std::ptrdiff_t kGroupWrite = 16 * 18;
 
 inline void putWord(std::uint8_t *at, unsigned v)
 {
@@ -52,13 +51,6 @@ inline std::size_t firstDifference(std::uint64_t d)
     return kLittleEndian ? std::size_t(std::countr_zero(d)) >> 3 : std::size_t(std::countl_zero(d)) >> 3;
 }
 
-// The hash of the first three bytes of a little-endian word.
-inline unsigned hashOf(std::uint64_t w)
-{
-    const unsigned key = unsigned((w & 0xFF) << 8 ^ ((w >> 8) & 0xFF) << 4 ^ ((w >> 16) & 0xFF));
-    return ((key * 40543u) >> 4) & 0xFFF;
-}
-
 // Equal leading bytes of a and c, at most kMaxCopy; both must have 24
 // readable bytes, and aWord holds a's first eight.
 inline std::size_t matchLength(std::uint64_t aWord, const std::uint8_t *a, const std::uint8_t *c)
@@ -77,7 +69,8 @@ inline std::size_t matchLength(std::uint64_t aWord, const std::uint8_t *a, const
 TLZR::TLZR()
 {
     try {
-        hash_ = std::make_unique<std::uint16_t[]>(kHashSize);
+        // The table, then room for one block's precomputed hashes.
+        hash_ = std::make_unique<std::uint16_t[]>(kHashSize + kBlockSize);
     } catch (const std::bad_alloc &) {
         throw ELzrw1KHCompressor("LZRW1KH : no memory for HASH table");
     }
@@ -93,6 +86,13 @@ std::size_t TLZR::Compress(std::span<const std::uint8_t> src, std::span<std::uin
     std::uint8_t *const out = dst.data();
     std::uint16_t *const table = hash_.get();
     std::fill_n(table, kHashSize, kEmpty);
+    // Every position's hash up front, in one loop the compiler can vectorize;
+    // only bits 4-15 of the product are used, so 16-bit arithmetic suffices.
+    std::uint16_t *const hashes = hash_.get() + kHashSize;
+    for (std::size_t i = 0; i + 2 < n; ++i) {
+        const unsigned key = (unsigned(in[i]) << 8) ^ (unsigned(in[i + 1]) << 4) ^ in[i + 2];
+        hashes[i] = std::uint16_t(std::uint16_t(key * 40543u) >> 4);
+    }
 
     out[0] = kFlagCompressed;
     std::size_t ctrlAt = 1; // reserved place of the current group's control word
@@ -136,7 +136,7 @@ std::size_t TLZR::Compress(std::span<const std::uint8_t> src, std::span<std::uin
                     ++items;
                     break; // x may now be near the end
                 }
-                const unsigned h = hashOf(w0);
+                const unsigned h = hashes[x];
                 const std::size_t p = table[h];
                 table[h] = std::uint16_t(x);
                 const std::size_t offset = x - p; // wraps past the reach for the empty marker
@@ -180,7 +180,7 @@ std::size_t TLZR::Compress(std::span<const std::uint8_t> src, std::span<std::uin
             // The last two positions can never start a match, so they are
             // neither hashed nor entered: the output is the same either way.
             if (left >= kMinCopy) {
-                const unsigned h = hashAt(in + x);
+                const unsigned h = hashes[x];
                 const std::size_t p = table[h];
                 table[h] = std::uint16_t(x);
                 if (x - p <= kMaxOffset) {
@@ -251,6 +251,37 @@ std::optional<std::size_t> TLZR::Decompress(std::span<const std::uint8_t> src,
             ctrl = std::uint32_t(ip[0] << 8 | ip[1]) << 16;
             bits = 16;
             ip += 2;
+        }
+
+        if (bits == 16 && iend - ip >= kGroupRead && olimit - op >= kGroupWrite &&
+            obufEnd - op >= kGroupWrite + 24) {
+            // A whole group with room on both sides: literals and ordinary
+            // copies go without a branch on their kind or a bounds check.
+            // Runs, short offsets and bad offsets leave for the checked code.
+            for (; bits > 0; --bits) {
+                // All ones for a copy, zero for a literal; the compiler would
+                // turn a plain condition back into a mispredicted branch.
+                const std::size_t copy = ctrl >> 31;
+                const std::size_t mask = 0 - copy;
+                const unsigned word = unsigned(ip[0]) << 8 | ip[1];
+                const std::size_t offset = word >> 4;
+                if (copy & (std::size_t(offset < 8) | std::size_t(offset > std::size_t(op - ostart))))
+                    break;
+                const auto at = reinterpret_cast<std::uintptr_t>(ip);
+                const auto back = reinterpret_cast<std::uintptr_t>(op) - offset;
+                const auto *from = reinterpret_cast<const std::uint8_t *>(at ^ ((at ^ back) & mask));
+                const std::size_t len = 1 + (((word & 15) + kMinCopy - 1) & mask);
+                ip += 1 + copy;
+                // 8 bytes at a time: a copy's source then lies wholly in
+                // bytes already written.
+                std::memcpy(op, from, 8);
+                std::memcpy(op + 8, from + 8, 8);
+                std::memcpy(op + 16, from + 16, 8);
+                op += len;
+                ctrl <<= 1;
+            }
+            if (bits == 0)
+                continue;
         }
 
         if (!(ctrl & 0x80000000u)) {

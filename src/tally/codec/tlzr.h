@@ -25,7 +25,8 @@ public:
     static constexpr std::uint8_t kFlagStored = 0x80;
     static constexpr std::uint8_t kFlagCompressed = 0x40;
 
-    // Allocates the hash table once, for the object's lifetime.
+    // Allocates the hash table (and room for one block's precomputed
+    // hashes) once, for the object's lifetime.
     TLZR();
 
     // Compresses src (at most kBlockSize bytes) into dst, which must hold
