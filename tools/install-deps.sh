@@ -8,10 +8,11 @@ PACKAGES=(
   qt6-base-dev qt6-multimedia-dev libqt6opengl6-dev
   libmpg123-dev
   zlib1g-dev liblz4-dev libbenchmark-dev
+  fonts-dejavu-core
 )
 # The game's window needs a display; a machine without one still builds and tests.
 if [[ "${1:-}" == "--run" ]]; then
-  PACKAGES+=(qt6-qpa-plugins qt6-image-formats-plugins libqt6multimedia6 gstreamer1.0-plugins-base)
+  PACKAGES+=(qt6-qpa-plugins libqt6multimedia6 gstreamer1.0-plugins-base)
 fi
 
 missing=()
