@@ -1,0 +1,151 @@
+#include "tally/tallyfile.h"
+
+#include "tally/codec/tlzrw1.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <QSaveFile>
+
+#include <sstream>
+#include <string>
+
+namespace quillet {
+
+namespace {
+
+// Runs one container operation between two memory buffers; the container's
+// text of any failure goes to *error.
+std::optional<QByteArray> code(bool compress, const QByteArray &input, QString *error)
+{
+    std::istringstream in(std::string(input.constData(), std::size_t(input.size())), std::ios::binary);
+    std::ostringstream out(std::ios::binary);
+    Tlzrw1 doit;
+    doit.UseStream = true;
+    doit.InputStream = &in;
+    doit.OutputStream = &out;
+    doit.CompressMode = TCompressMode::Fast;
+    try {
+        if (compress)
+            doit.Compress();
+        else
+            doit.Decompress();
+    } catch (const std::exception &e) {
+        if (error)
+            *error = QString::fromStdString(e.what());
+        return std::nullopt;
+    }
+    const std::string s = out.str();
+    return QByteArray(s.data(), qsizetype(s.size()));
+}
+
+void setError(QString *error, const QString &text)
+{
+    if (error)
+        *error = text;
+}
+
+} // namespace
+
+QByteArray TallyFile::compress(const QByteArray &text, QString *error)
+{
+    return code(true, text, error).value_or(QByteArray());
+}
+
+std::optional<QByteArray> TallyFile::decompress(const QByteArray &packed, QString *error)
+{
+    // The size field says how much the text will take: refuse a huge one
+    // before decoding starts to fill memory. Anything that is not a header
+    // at all is left to the container to name.
+    if (packed.size() >= 8 && (packed.startsWith("WRZL") || packed.startsWith("!HZL"))) {
+        const auto *p = reinterpret_cast<const unsigned char *>(packed.constData()) + 4;
+        const quint32 size = quint32(p[0]) | quint32(p[1]) << 8 | quint32(p[2]) << 16 | quint32(p[3]) << 24;
+        if (size > kMaxTextBytes) {
+            setError(error, QString("The tally file is damaged: it claims %1 bytes of text, "
+                                    "far more than any tally.").arg(size));
+            return std::nullopt;
+        }
+    }
+    return code(false, packed, error);
+}
+
+TallyFile::Loaded TallyFile::load() const
+{
+    Loaded result;
+    const QFileInfo info(path_);
+    if (path_.isEmpty() || (!info.exists() && !info.isSymLink()))
+        return result;
+    result.status = Loaded::Status::Damaged;
+    QFile f(path_);
+    if (!info.isFile() || !f.open(QIODevice::ReadOnly)) {
+        result.error = "Lzrw1 (de)compression : Failed to open input file : " + path_;
+        return result;
+    }
+    const qint64 size = f.size();
+    if (size > kMaxFileBytes) {
+        result.error = QString("The tally file is damaged: %1 holds %2 bytes, far more than any tally.")
+                           .arg(path_).arg(size);
+        return result;
+    }
+    const QByteArray packed = f.readAll();
+    if (packed.size() != size || f.error() != QFileDevice::NoError) {
+        result.error = "Lzrw1 : Error reading from input file : " + path_;
+        return result;
+    }
+    const auto text = decompress(packed, &result.error);
+    if (!text)
+        return result;
+    auto grid = TallyGrid::fromText(*text, &result.error);
+    if (!grid)
+        return result;
+    result.grid = std::move(*grid);
+    result.error.clear();
+    result.status = Loaded::Status::Ok;
+    return result;
+}
+
+bool TallyFile::keepDamaged(QString *error) const
+{
+    const QString bad = damagedPath();
+    if (QFileInfo::exists(bad) && !QFile::remove(bad)) {
+        setError(error, "Cannot replace " + bad);
+        return false;
+    }
+    QFile f(path_);
+    if (!f.rename(bad)) {
+        setError(error, "Cannot move " + path_ + " to " + bad + ": " + f.errorString());
+        return false;
+    }
+    return true;
+}
+
+bool TallyFile::save(const TallyGrid &grid, QString *error) const
+{
+    if (path_.isEmpty()) {
+        setError(error, "No tally file is set.");
+        return false;
+    }
+    const QByteArray packed = compress(grid.toText(), error);
+    if (packed.isEmpty())
+        return false;
+    // Nothing but a finished rename touches the old file; an unfinished save
+    // leaves only its temporary file, which QSaveFile removes.
+    QSaveFile f(path_);
+    if (!f.open(QIODevice::WriteOnly)) {
+        setError(error, "Lzrw1 (de)compression : Failed to open output file : " + path_ + " (" +
+                            f.errorString() + ")");
+        return false;
+    }
+    const bool written = write ? write(f, packed) : f.write(packed) == packed.size();
+    if (!written) {
+        f.cancelWriting();
+        setError(error, "Lzrw1 : Error writing to output file : " + path_);
+        return false;
+    }
+    if (!f.commit()) {
+        setError(error, "Lzrw1 : Error writing to output file : " + path_ + " (" + f.errorString() + ")");
+        return false;
+    }
+    return true;
+}
+
+} // namespace quillet
