@@ -1,38 +1,40 @@
 #include "shell/tlasttrick.h"
 
 #include "protocol/cards.h"
+#include "shell/windowplace.h"
 #include "ui/pictures.h"
 
 #include <QLabel>
-#include <QPalette>
 
 namespace quillet {
 
 namespace {
 constexpr int kCardX[5] = {5, 5, 85, 165, 245};
 
-QLabel *whiteLabel(const QString &text, QWidget *parent, int px, bool bold)
+// Dark text: the side background is a light linen.
+QLabel *textLabel(const QString &text, QWidget *parent, int px, const char *colour)
 {
     auto *l = new QLabel(text, parent);
     l->setTextFormat(Qt::PlainText);
     QFont f = l->font();
     f.setPixelSize(px);
-    f.setBold(bold);
+    f.setBold(true);
     l->setFont(f);
-    l->setStyleSheet("color: white;");
+    l->setStyleSheet(QStringLiteral("color: %1;").arg(QLatin1String(colour)));
     return l;
 }
+
+constexpr char kTextColour[] = "#202020";
+constexpr char kLedOffColour[] = "#a01818";
 } // namespace
 
-Tlasttrick::Tlasttrick(QWidget *parent) : QDialog(parent, Qt::Tool | Qt::WindowStaysOnTopHint)
+Tlasttrick::Tlasttrick(QWidget *parent)
+    : PlacedWindow(parent, Qt::Tool | Qt::WindowStaysOnTopHint, MoveOn::Show)
 {
     setObjectName("Tlasttrick");
     setWindowTitle("Last Trick");
     setFixedSize(434, 150);
-    QPalette pal = palette();
-    pal.setBrush(QPalette::Window, QBrush(pictures::background(pictures::Background::Side)));
-    setPalette(pal);
-    setAutoFillBackground(true);
+    useSideBackground(this);
 
     for (int s = 1; s <= 4; ++s) {
         auto *card = new QLabel(this);
@@ -40,13 +42,13 @@ Tlasttrick::Tlasttrick(QWidget *parent) : QDialog(parent, Qt::Tool | Qt::WindowS
         card->setGeometry(kCardX[s], 18, 71, 96);
         card->setScaledContents(true);
         played_[s] = card;
-        auto *name = whiteLabel("<Waiting>", this, 12, true);
+        auto *name = textLabel("<Waiting>", this, 12, kTextColour);
         name->setObjectName(QStringLiteral("player%1").arg(s));
         name->setAlignment(Qt::AlignHCenter);
         name->setGeometry(kCardX[s] - 4, 115, 79, 16);
         player_[s] = name;
     }
-    auto *label2 = whiteLabel("Trump", this, 12, true);
+    auto *label2 = textLabel("Trump", this, 12, kTextColour);
     label2->setObjectName("Label2");
     label2->setAlignment(Qt::AlignHCenter);
     label2->setGeometry(342, 2, 71, 15);
@@ -54,15 +56,14 @@ Tlasttrick::Tlasttrick(QWidget *parent) : QDialog(parent, Qt::Tool | Qt::WindowS
     trumpcard->setObjectName("trumpcard");
     trumpcard->setGeometry(342, 18, 71, 96);
     trumpcard->setScaledContents(true);
-    label_winner = whiteLabel("Winner", this, 13, true);
+    label_winner = textLabel("Winner", this, 13, kTextColour);
     label_winner->setObjectName("label_winner");
     label_winner->setGeometry(5, 131, 424, 17);
     label_winner->setAlignment(Qt::AlignHCenter);
-    label_ledoff = whiteLabel("LED OFF", this, 11, true);
+    label_ledoff = textLabel("LED OFF", this, 11, kLedOffColour);
     label_ledoff->setObjectName("label_ledoff");
     label_ledoff->setGeometry(kCardX[1], 2, 71, 15);
     label_ledoff->setAlignment(Qt::AlignLeft);
-    label_ledoff->setStyleSheet("color: #ffd84a;");
 }
 
 void Tlasttrick::updatenames(const QStringList &names)

@@ -1,7 +1,9 @@
-// The last-trick window: the four cards of the trick just finished.
+// The last-trick window: the four cards of the trick just finished. It moves
+// to its stored place whenever it is shown and reports a place the user gave
+// it (see PlacedWindow); it starts kept on top.
 #pragma once
 
-#include <QDialog>
+#include "shell/placedwindow.h"
 
 #include <array>
 
@@ -9,7 +11,7 @@ class QLabel;
 
 namespace quillet {
 
-class Tlasttrick : public QDialog {
+class Tlasttrick : public PlacedWindow {
     Q_OBJECT
 public:
     explicit Tlasttrick(QWidget *parent = nullptr);

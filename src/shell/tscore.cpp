@@ -1,24 +1,20 @@
 #include "shell/tscore.h"
 
 #include "protocol/cards.h"
-#include "ui/pictures.h"
+#include "shell/windowplace.h"
 
 #include <QHeaderView>
-#include <QPalette>
 #include <QPushButton>
 #include <QTableWidget>
 
 namespace quillet {
 
-Tscore::Tscore(QWidget *parent) : QDialog(parent, Qt::Tool)
+Tscore::Tscore(QWidget *parent) : PlacedWindow(parent, Qt::Tool, MoveOn::ShowAndActivation)
 {
     setObjectName("Tscore");
     setWindowTitle("Quillet - Scorecard");
     setFixedSize(357, 491);
-    QPalette pal = palette();
-    pal.setBrush(QPalette::Window, QBrush(pictures::background(pictures::Background::Side)));
-    setPalette(pal);
-    setAutoFillBackground(true);
+    useSideBackground(this);
 
     scorecard_ = new QTableWidget(kRows, kColumns, this);
     scorecard_->setObjectName("scorecard");
@@ -35,9 +31,12 @@ Tscore::Tscore(QWidget *parent) : QDialog(parent, Qt::Tool)
         scorecard_->setColumnWidth(c, widths[c]);
         total += widths[c];
     }
+    // The header's own minimum follows the font and would stretch the rows
+    // past the grid's bottom; lower it first.
+    scorecard_->verticalHeader()->setMinimumSectionSize(17);
+    scorecard_->verticalHeader()->setDefaultSectionSize(17);
     for (int r = 0; r < kRows; ++r)
         scorecard_->setRowHeight(r, 17);
-    scorecard_->verticalHeader()->setMinimumSectionSize(17);
     scorecard_->setFrameShape(QFrame::Box);
     scorecard_->setGeometry(7, 8, total + 2, kRows * 17 + 2);
     QFont f("Arial");

@@ -1,13 +1,16 @@
-// The score card: one row per round, one column per seat.
+// The score card: one row per round, one column per seat. It hides on "Done"
+// and on a click into the grid, moves to its stored place whenever it is
+// shown or becomes active, and reports a place the user gave it (see
+// PlacedWindow).
 #pragma once
 
-#include <QDialog>
+#include "shell/placedwindow.h"
 
 class QTableWidget;
 
 namespace quillet {
 
-class Tscore : public QDialog {
+class Tscore : public PlacedWindow {
     Q_OBJECT
 public:
     explicit Tscore(QWidget *parent = nullptr);
