@@ -75,8 +75,11 @@ bool LobbyDownload::start(const QUrl &url, const QString &filePath, QString *err
 
 void LobbyDownload::abort()
 {
-    if (reply_)
-        fail(kStopped);
+    if (!reply_)
+        return;
+    failure_ = kStopped;
+    // finished() comes from inside abort().
+    reply_->abort();
 }
 
 int LobbyDownload::statusCode() const
@@ -88,9 +91,17 @@ void LobbyDownload::fail(const QString &reason)
 {
     if (failure_.isEmpty())
         failure_ = reason;
-    // finished() comes from inside abort().
-    if (reply_ && reply_->isRunning())
-        reply_->abort();
+    // Called from the reply's own signals, which must not see it aborted
+    // under them: abort on the next turn, unless it ended meanwhile. Nothing
+    // more is written once a failure is recorded.
+    QPointer<QNetworkReply> reply = reply_;
+    QMetaObject::invokeMethod(
+        this,
+        [this, reply] {
+            if (reply && reply == reply_ && reply->isRunning())
+                reply->abort();
+        },
+        Qt::QueuedConnection);
 }
 
 void LobbyDownload::onMetaData()
@@ -102,7 +113,7 @@ void LobbyDownload::onMetaData()
     // An error page is not the installer: stop before reading it. Redirects
     // are followed by the access manager.
     if (status != 0 && !isSuccess(status) && !isRedirect(status)) {
-        const QString text = reply_->attribute(QNetworkRequest::HttpReasonPhraseAttribute).toString();
+        const QString text = reply_->attribute(QNetworkRequest::HttpReasonPhraseAttribute).toString().left(80);
         fail(QStringLiteral("The server answered %1 %2").arg(status).arg(text).trimmed());
     }
 }
