@@ -1,6 +1,7 @@
 #include "client/tchat.h"
 
 #include "client/clientlink.h"
+#include "shell/chatpane.h"
 #include "net/guard.h"
 #include "shell/sidewindows.h"
 #include "shell/smallwindows.h"
@@ -73,8 +74,9 @@ Tchat::Tchat(QWidget *parent) : QMainWindow(parent)
     Timer1->setInterval(1);
     connect(Timer1, &QTimer::timeout, this, [this] { guarded([&] { processsocktimer(); }); });
 
-    buildMenus();
     buildTable();
+    buildMenus();
+    connect(this, &Tchat::loggedIn, this, [this] { guarded([&] { loadinifile(); }); });
     resize(790, 520);
     resetTable();
 }
@@ -123,8 +125,16 @@ void Tchat::buildMenus()
         turnGroup->addAction(a);
     }
     Classic1->setChecked(true);
-    connect(Classic1, &QAction::triggered, this, [this] { TurnSound1Tag = 0; });
-    connect(New1, &QAction::triggered, this, [this] { TurnSound1Tag = 1; });
+    connect(Classic1, &QAction::triggered, this, [this] {
+        TurnSound1Tag = 0;
+        saveinifile();
+    });
+    connect(New1, &QAction::triggered, this, [this] {
+        TurnSound1Tag = 1;
+        saveinifile();
+    });
+    connect(PlaySounds1, &QAction::triggered, this, &Tchat::saveinifile);
+    connect(PlayChatterSounds1, &QAction::triggered, this, &Tchat::saveinifile);
     QMenu *botSpeed = options->addMenu("Bot Speed");
     auto *botGroup = new QActionGroup(this);
     Slow1 = botSpeed->addAction("Slow");
@@ -138,28 +148,60 @@ void Tchat::buildMenus()
             BotSpeed1Tag = ms;
             if (loggedin)
                 sendMessage(makeMessage("CMD_botspeed", myseat, ms, trailing));
+            saveinifile();
         });
     }
     Normal1->setChecked(true);
     options->addSeparator();
     ShowScorecard1 = options->addAction("Show Scorecard at end of round");
     ShowScorecard1->setCheckable(true);
+    connect(ShowScorecard1, &QAction::triggered, this, &Tchat::saveinifile);
     scontop = options->addAction("Score Card Window - Keep Open");
     scontop->setCheckable(true);
     ltontop = options->addAction("Last Trick Window - Keep Open");
     ltontop->setCheckable(true);
+    connect(scontop, &QAction::triggered, this, [this](bool on) {
+        if (windows_)
+            setKeepOpen(windows_->score, on);
+        saveinifile();
+    });
+    connect(ltontop, &QAction::triggered, this, [this](bool on) {
+        if (windows_)
+            setKeepOpen(windows_->lasttrick, on);
+        saveinifile();
+    });
     options->addSeparator();
-    options->addAction("Reset Score Card Window Location")->setEnabled(false);
-    options->addAction("Reset Last Trick Window Location")->setEnabled(false);
+    QAction *resetScore = options->addAction("Reset Score Card Window Location");
+    connect(resetScore, &QAction::triggered, this, [this] {
+        scTop = scLeft = 3;
+        if (windows_ && windows_->score)
+            windows_->score->move(3, 3);
+    });
+    QAction *resetLast = options->addAction("Reset Last Trick Window Location");
+    connect(resetLast, &QAction::triggered, this, [this] {
+        ltTop = ltLeft = 3;
+        if (windows_ && windows_->lasttrick)
+            windows_->lasttrick->move(3, 3);
+    });
     options->addSeparator();
-    options->addAction("Text Color")->setEnabled(false);
+    QAction *textColour = options->addAction("Text Color");
+    connect(textColour, &QAction::triggered, this, [this] { guarded([&] { chooseTextColour(); }); });
     QMenu *textSize = options->addMenu("Text Size");
-    for (const char *size : {"8", "10", "12", "14"})
-        textSize->addAction(size)->setEnabled(false);
+    for (int size : {8, 10, 12, 14}) {
+        QAction *a = textSize->addAction(QString::number(size));
+        a->setObjectName(QStringLiteral("N%1").arg(size));
+        a->setCheckable(true);
+        textSizeItems_.emplace_back(a, size);
+        connect(a, &QAction::triggered, this, [this, size] {
+            applyTextSize(size);
+            saveinifile();
+        });
+    }
     options->addSeparator();
-    options->addAction("Scroll Chat Off")->setEnabled(false);
-    options->addAction("Clear Main Chat")->setEnabled(false);
-    options->addAction("Reset Screen Location")->setEnabled(false);
+    options->addAction(chatpane_->scrollOffAction());
+    options->addAction(chatpane_->clearAction());
+    QAction *resetScreen = options->addAction("Reset Screen Location");
+    connect(resetScreen, &QAction::triggered, this, &Tchat::resetScreenLocation);
     options->addSeparator();
     JustWatch1 = options->addAction("Just Watch");
     JustWatch1->setCheckable(true);
@@ -194,7 +236,8 @@ void Tchat::buildMenus()
             windows_->tally->show();
         }
     });
-    view->addAction("Phrase List")->setEnabled(false);
+    QAction *phraseList = view->addAction("Phrase List");
+    connect(phraseList, &QAction::triggered, this, [this] { emit phraseListRequested(); });
 
     QMenu *help = menuBar()->addMenu("Help");
     QAction *content = help->addAction("Content");
@@ -293,6 +336,7 @@ void Tchat::buildTable()
     buildBidBox();
     buildTrumpPanel();
     buildChatArea();
+    buildSeatMenu();
 }
 
 void Tchat::buildBidBox()
@@ -348,22 +392,6 @@ void Tchat::buildTrumpPanel()
     panel_trump->hide();
 }
 
-void Tchat::buildChatArea()
-{
-    chatArea_ = new QWidget(panel_main);
-    chatArea_->setObjectName("panel_chat");
-    chatArea_->setGeometry(512, 0, 270, 474);
-    auto *pane = new QPlainTextEdit(chatArea_);
-    pane->setObjectName("mainchat");
-    pane->setReadOnly(true);
-    pane->setGeometry(2, 28, 266, 414);
-    pane->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
-    mainchat = pane;
-    mychat = new QLineEdit("<Enter Chat Here>", chatArea_);
-    mychat->setObjectName("mychat");
-    mychat->setGeometry(2, 446, 266, 24);
-}
-
 void Tchat::resetTable()
 {
     for (int s = 1; s <= 4; ++s) {
@@ -397,27 +425,10 @@ void Tchat::sendMessage(const std::string &message)
     link_->send(message);
 }
 
-void Tchat::systemLine(const QString &text) { addlinetochat("0+" + text, 0x804000); }
-
-void Tchat::addlinetochat(const QString &text, quint32 colour)
-{
-    Q_UNUSED(colour);
-    // Until the full chat pane lands: source and text only.
-    const int plus = text.indexOf('+');
-    auto *pane = static_cast<QPlainTextEdit *>(mainchat);
-    pane->appendPlainText(plus >= 0 ? text.mid(plus + 1) : text);
-}
-
-void Tchat::playsounds(const QString &name)
-{
-    Q_UNUSED(name);
-    if (!PlaySounds1->isChecked())
-        return;
-}
-
 void Tchat::closeEvent(QCloseEvent *event)
 {
     closing_ = true;
+    guarded([&] { closeRule(); });
     emit windowClosing();
     // The table is the only primary window: closing it ends the program.
     event->accept();

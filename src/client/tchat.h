@@ -6,6 +6,9 @@
 
 #include <QMainWindow>
 #include <QPointer>
+#include <QRect>
+
+#include <vector>
 
 #include <array>
 #include <deque>
@@ -24,11 +27,15 @@ class QPushButton;
 class QSpinBox;
 namespace quillet { class UpDown; }
 class QTimer;
+class QToolButton;
+class SoundPlayer;
 class QWidget;
 
 namespace quillet {
 
 class CardImage;
+class ChatInput;
+class ChatPane;
 class ClientLink;
 class PictureButton;
 struct SideWindows;
@@ -68,6 +75,38 @@ public:
     // System line in the chat pane ("0+" + text in the system colour).
     void systemLine(const QString &text);
     void addlinetochat(const QString &text, quint32 colour);
+
+    // Chat and sounds.
+    void sendit();
+    void b_phrase1Click(int button);     // phrase buttons 1..9
+    QString phrase(int button) const;
+    void setPhrase(int button, const QString &text);
+    void wave12Click(int n);             // chatter sound menu entry 0..20
+    QString chatColourText() const;
+    ChatPane *chatPane() const { return chatpane_; }
+    ChatInput *chatInput() const { return mychat_; }
+    bool phraseready = true;
+    quint32 chatColour = 0;
+    QString lastSound; // the last sound asked for, played or not
+
+    // Settings.
+    QString homeDir;   // --home, empty for the default place
+    QString settingsPath() const;
+    void loadinifile();
+    void saveinifile();
+    void savePhrases();
+    void closeRule();
+    void resetScreenLocation();
+    void chooseTextColour();
+    void applyTextSize(int points);
+    void setChatColour(quint32 colour);
+    bool settingsRead() const { return settingsRead_; }
+    int scTop = 0, scLeft = 0, ltTop = 0, ltLeft = 0;
+
+    // Watching and removing players (the host's seat menu).
+    void openSeatMenu(int position);     // right click on a seat's name label
+    void seatMenuAction(int item);       // 0 remove, 1 set watch, 2 unset watch
+    QMenu *seatMenu() const { return popup_kick; }
 
     // Tally helper shared with the tally window.
     void loadchecklist();
@@ -142,6 +181,7 @@ public:
 signals:
     void loggedIn();
     void windowClosing();
+    void phraseListRequested();
 
 protected:
     void closeEvent(QCloseEvent *event) override;
@@ -156,6 +196,7 @@ private:
     void buildBidBox();
     void buildTrumpPanel();
     void buildChatArea();
+    void buildSeatMenu();
     void resetTable();
 
     // Connection and login.
@@ -239,10 +280,25 @@ private:
     // Trump panel.
     QWidget *panel_trump = nullptr;
 
-    // Chat area (a plain read-only pane until the full chat lands).
+    // Chat area.
     QWidget *chatArea_ = nullptr;
     QWidget *mainchat = nullptr;
     QLineEdit *mychat = nullptr;
+    ChatPane *chatpane_ = nullptr;
+    ChatInput *mychat_ = nullptr;
+    SoundPlayer *sounds_ = nullptr;
+    QTimer *phraseTimer_ = nullptr;
+    std::array<QToolButton *, 11> phraseButtons_{};
+    QToolButton *button_smilies = nullptr;
+    QMenu *popup_smilies = nullptr;
+    QMenu *popup_sounds = nullptr;
+    QMenu *popup_kick = nullptr;
+    int popupKickTag_ = 0;
+    std::vector<std::pair<QAction *, int>> textSizeItems_;
+    QRect remembered_;
+    bool settingsRead_ = false;
+    void setKeepOpen(QWidget *window, bool on);
+    bool eventFilter(QObject *watched, QEvent *event) override;
 
     bool closing_ = false;
     bool messageBoxOpen_ = false;

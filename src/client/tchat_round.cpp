@@ -62,6 +62,7 @@ void Tchat::startGameWith(const QString &letter)
 {
     if (loggedin)
         sendMessage(makeMessage(cmd::startgame, myname.toStdString(), letter.toStdString(), trailing));
+    saveinifile();
 }
 
 void Tchat::setGameType(const QString &letter)
@@ -254,38 +255,6 @@ void Tchat::winner(std::string_view fields)
         StartHalfGame1->setEnabled(true);
     }
     myturn = false;
-}
-
-void Tchat::chatrecieved(std::string_view fields)
-{
-    const QString text = fromWire(fields);
-    const int plus = text.indexOf('+');
-    int source = -1;
-    if (plus <= 0 || !parseNumber(text.left(plus).toStdString(), source) || source < 0 || source > 9)
-        return;
-    const int bar = text.lastIndexOf('|');
-    const QString line = bar >= 0 ? text.left(bar) : text;
-    addlinetochat(line, 0);
-}
-
-void Tchat::playasound(std::string_view fields)
-{
-    Q_UNUSED(fields);
-}
-
-void Tchat::justwatching(std::string_view fields)
-{
-    FieldReader r(fields);
-    int s = 0;
-    if (!r.nextInt(s) || !isSeat(s))
-        return;
-    const bool watching = r.rest() == "1";
-    if (s == myseat)
-        JustWatch1->setChecked(watching);
-    systemLine(seatName(s) + (watching ? " is just watching" : " now playing again"));
-    seat(s).image_eyes->setVisible(watching);
-    if (watching)
-        seat(s).image_eyes->raise();
 }
 
 } // namespace quillet

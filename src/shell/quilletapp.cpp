@@ -55,6 +55,7 @@ QuilletApp::QuilletApp(const CommandLine &commandLine) : commandLine_(commandLin
     // The windows in their fixed order; the table is the main window.
     table_ = new Tchat;
     table_->serverPort = commandLine_.port;
+    table_->homeDir = commandLine_.home;
     windows_.help = new Thelp(table_);
     windows_.about = new Tabout(table_);
     windows_.lasttrick = new Tlasttrick(table_);

@@ -11,6 +11,8 @@
 #include "ui/pictures.h"
 
 #include <QDir>
+#include <QFile>
+#include <QLockFile>
 #include <QLabel>
 #include <QSignalSpy>
 
@@ -354,6 +356,48 @@ private slots:
         // Another home is another instance.
         SingleInstance other(SingleInstance::keyFor(QDir::tempPath()));
         QVERIFY(!other.anotherRuns());
+    }
+
+    void perRoundReset()
+    {
+        Table tb;
+        tb.login(1);
+        tb.msg("CMD_startround+1+4+2+");
+        tb.msg("CMD_placecard+1+1+3+2+40");
+        tb.msg("CMD_nextplayer+c+1");
+        tb.msg("CMD_playcard+2+1+20"); // a trick's first card marks its leader
+        QVERIFY(tb.t->ledoffPosition != 0);
+        QVERIFY(tb.t->myturn);
+        tb.msg("CMD_startround+2+1+3+");
+        QCOMPARE(tb.t->ledoffPosition, 0);
+        QVERIFY(!tb.t->myturn);
+        tb.msg("CMD_playcard+2+1+20");
+        tb.msg("CMD_startgame+You+f+");
+        QCOMPARE(tb.t->ledoffPosition, 0);
+    }
+
+    void staleInstanceLock()
+    {
+        // A copy that was killed leaves its lock behind; the next start runs.
+        QTemporaryDir home;
+        const QString key = SingleInstance::keyFor(home.path());
+        const QString path = QDir::temp().filePath(key + ".lock");
+        QByteArray contents;
+        {
+            QLockFile probe(path);
+            QVERIFY(probe.tryLock(0));
+            QFile f(path);
+            QVERIFY(f.open(QIODevice::ReadOnly));
+            contents = f.readAll();
+        }
+        // The same lock, held by a process that no longer exists.
+        contents.replace(0, contents.indexOf('\n'), "999999");
+        QFile lock(path);
+        QVERIFY(lock.open(QIODevice::WriteOnly));
+        lock.write(contents);
+        lock.close();
+        SingleInstance next(key);
+        QVERIFY(!next.anotherRuns());
     }
 
     void spyList()

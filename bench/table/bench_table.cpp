@@ -1,0 +1,189 @@
+// The table window's costs: process start to the table shown and logged in
+// to its own server, CPU while a logged-in table sits idle, and peak memory
+// over a whole solo game played by a scripted seat 1. Optionally saves
+// pictures of the table as the game goes (--shots DIR).
+//
+//   bench_table [--idle-seconds N] [--type h|f|m] [--shots DIR] [--pause MS]
+#include "client/tchat.h"
+#include "server/tserver.h"
+#include "shell/quilletapp.h"
+#include "shell/smallwindows.h"
+#include "ui/kit.h"
+#include "ui/pictures.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QLabel>
+#include <QLineEdit>
+#include <QTcpServer>
+#include <QTemporaryDir>
+#include <QTimer>
+
+#include <sys/resource.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <fstream>
+#include <set>
+#include <sstream>
+#include <string>
+
+using namespace quillet;
+
+namespace {
+
+// Milliseconds since this process started, from the kernel's start time.
+double msSinceProcessStart()
+{
+    std::ifstream stat("/proc/self/stat");
+    std::string line;
+    std::getline(stat, line);
+    const auto close = line.rfind(')');
+    std::istringstream rest(line.substr(close + 2));
+    std::string field;
+    unsigned long long start = 0;
+    for (int i = 3; i <= 22 && rest >> field; ++i)
+        if (i == 22)
+            start = std::stoull(field);
+    std::ifstream up("/proc/uptime");
+    double uptime = 0;
+    up >> uptime;
+    return (uptime - double(start) / double(sysconf(_SC_CLK_TCK))) * 1000.0;
+}
+
+double cpuSeconds()
+{
+    rusage ru{};
+    getrusage(RUSAGE_SELF, &ru);
+    return double(ru.ru_utime.tv_sec + ru.ru_stime.tv_sec) + double(ru.ru_utime.tv_usec + ru.ru_stime.tv_usec) / 1e6;
+}
+
+long peakRssKb()
+{
+    rusage ru{};
+    getrusage(RUSAGE_SELF, &ru);
+    return ru.ru_maxrss;
+}
+
+void runFor(int ms)
+{
+    QElapsedTimer t;
+    t.start();
+    while (t.elapsed() < ms)
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, int(ms - t.elapsed()));
+}
+
+template <class Pred>
+bool waitFor(Pred pred, int ms)
+{
+    QElapsedTimer t;
+    t.start();
+    while (!pred() && t.elapsed() < ms)
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 5);
+    return pred();
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    QApplication app(argc, argv);
+    QStringList args = app.arguments().mid(1);
+    int idleSeconds = 10;
+    QString type = "f";
+    QString shots;
+    int pause = 200;
+    for (int i = 0; i + 1 < args.size(); i += 2) {
+        if (args[i] == "--idle-seconds")
+            idleSeconds = args[i + 1].toInt();
+        else if (args[i] == "--type")
+            type = args[i + 1];
+        else if (args[i] == "--shots")
+            shots = args[i + 1];
+        else if (args[i] == "--pause")
+            pause = args[i + 1].toInt();
+    }
+    QTemporaryDir home;
+    int port = 0;
+    {
+        QTcpServer probe;
+        probe.listen(QHostAddress::LocalHost, 0);
+        port = probe.serverPort();
+    }
+    pictures::init(app.devicePixelRatio());
+    CommandLine cl;
+    cl.home = home.path();
+    cl.port = port;
+    QuilletApp quillet(cl);
+    Tchat *t = quillet.table();
+    t->messageBox = [](const QString &text) { std::fprintf(stderr, "box: %s\n", qPrintable(text)); };
+    quillet.start();
+    if (!waitFor([&] { return t->loggedin && t->seat(1).label_playername->text() == "You"; }, 10000)) {
+        std::fprintf(stderr, "the table did not log in\n");
+        return 1;
+    }
+    std::printf("start to table shown and logged in: %.1f ms\n", msSinceProcessStart());
+    quillet.windows().download->hide();
+
+    const double cpu0 = cpuSeconds();
+    runFor(idleSeconds * 1000);
+    std::printf("CPU while idle for %d s: %.1f ms\n", idleSeconds, (cpuSeconds() - cpu0) * 1000.0);
+
+    auto shot = [&](const QString &name) {
+        if (!shots.isEmpty())
+            t->grab().save(QDir(shots).filePath(name + ".png"));
+    };
+    quillet.windows().server->setTimings(Timings{pause, pause, pause / 2});
+    t->startGameWith(type);
+    auto *status2 = t->panelMain()->findChild<QLabel *>("label_status2");
+    auto *edit = t->findChild<QLineEdit *>("edit_bid");
+    auto *button = t->findChild<PictureButton *>("button_bid");
+    auto *trumpPanel = t->findChild<QWidget *>("panel_trump");
+    std::set<int> tried;
+    int handSizeAtTry = -1, roundAtTry = -1, shotRound = 0;
+    QElapsedTimer clock;
+    clock.start();
+    while (!status2->text().startsWith("Winning Score: ") && clock.elapsed() < 600000) {
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 2);
+        if (button->isVisible() && edit->isVisible()) {
+            if (t->scoreround != shotRound) {
+                shotRound = t->scoreround;
+                shot(QStringLiteral("round%1-bid").arg(shotRound, 2, 10, QChar('0')));
+            }
+            int bid = std::min(1, t->maxbid);
+            if (t->gameType == "m" && t->lastBidder == t->myseat && bid + t->totalSoFar == t->cardsPerHand)
+                bid = bid == 0 ? 1 : 0;
+            edit->setText(QString::number(bid));
+            t->button_bidClick();
+        }
+        if (trumpPanel->isVisible()) {
+            shot("trump-choice");
+            t->selectTrump(5);
+        }
+        if (t->myturn) {
+            int handSize = 0;
+            for (int p = 1; p <= 13; ++p)
+                handSize += t->cardAtPlace(p) != nullptr;
+            if (handSize != handSizeAtTry || t->scoreround != roundAtTry)
+                tried.clear();
+            if (handSize == 3)
+                shot(QStringLiteral("round%1-play").arg(t->scoreround, 2, 10, QChar('0')));
+            handSizeAtTry = handSize;
+            roundAtTry = t->scoreround;
+            for (int p = 1; p <= 13; ++p) {
+                CardImage *c = t->cardAtPlace(p);
+                if (c && !tried.count(c->slot())) {
+                    tried.insert(c->slot());
+                    t->cardimagesMouseDown(c, Qt::LeftButton);
+                    break;
+                }
+            }
+        }
+    }
+    shot("game-over");
+    std::printf("whole %s game: %s in %.1f s, peak resident memory %.1f MB\n", qPrintable(type),
+                status2->text().startsWith("Winning Score: ") ? "finished" : "NOT finished",
+                clock.elapsed() / 1000.0, peakRssKb() / 1024.0);
+    return 0;
+}

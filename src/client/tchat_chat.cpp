@@ -1,0 +1,181 @@
+// The chat side of the table: the pane and the input box, phrase buttons,
+// smileys, chatter sounds, and the game sounds.
+#include "client/tchat.h"
+#include "net/guard.h"
+#include "protocol/cards.h"
+#include "protocol/commands.h"
+#include "shell/chatinput.h"
+#include "shell/chatlogic.h"
+#include "shell/chatpane.h"
+#include "shell/colortext.h"
+#include "shell/soundplayer.h"
+#include "ui/pictures.h"
+
+#include <QAction>
+#include <QLabel>
+#include <QMenu>
+#include <QTimer>
+#include <QToolButton>
+
+namespace quillet {
+
+namespace {
+const char *const kDesignPhrases[9] = {"Way To Go!", "Good One!", "Nice Try!", "Excellent!", "Brilliant!",
+                                       "Wow, WTG!", "Thanks!", "Nice Play!", "/me waves"};
+// The pause after a phrase button: about 1.6 s, what the old 101 timer ticks took.
+constexpr int kPhrasePauseMs = 1600;
+} // namespace
+
+void Tchat::buildChatArea()
+{
+    chatArea_ = new QWidget(panel_main);
+    chatArea_->setObjectName("panel_chat");
+    chatArea_->setGeometry(512, 0, 270, 474);
+
+    sounds_ = new SoundPlayer(this);
+    phraseTimer_ = new QTimer(this);
+    phraseTimer_->setSingleShot(true);
+    phraseTimer_->setInterval(kPhrasePauseMs);
+    connect(phraseTimer_, &QTimer::timeout, this, [this] { phraseready = true; });
+
+    // Ten small phrase buttons above the pane; the tenth opens the chatter sounds.
+    for (int i = 1; i <= 10; ++i) {
+        auto *b = new QToolButton(chatArea_);
+        b->setObjectName(QStringLiteral("b_phrase%1").arg(i));
+        b->setGeometry(2 + (i - 1) * 26 + (i - 1) / 5 * 6, 3, 24, 22);
+        b->setAutoRaise(false);
+        b->setFocusPolicy(Qt::NoFocus);
+        b->setCursor(Qt::PointingHandCursor);
+        if (i <= 9) {
+            b->setText(QString::number(i));
+            b->setToolTip(kDesignPhrases[i - 1]);
+            connect(b, &QToolButton::clicked, this, [this, i] { guarded([&] { b_phrase1Click(i); }); });
+        } else {
+            b->setText(QStringLiteral("\u266A"));
+            b->setToolTip("Chatter Sounds");
+            connect(b, &QToolButton::clicked, this, [this, b] {
+                popup_sounds->popup(b->mapToGlobal(QPoint(b->width(), b->height())));
+            });
+        }
+        phraseButtons_[static_cast<std::size_t>(i)] = b;
+    }
+
+    chatpane_ = new ChatPane(chatArea_);
+    chatpane_->setGeometry(2, 28, 266, 414);
+    chatpane_->setSmileyProvider([](int i) { return pictures::smiley(i); });
+    chatpane_->setMessageShower([this](const QString &text) { messageBox(text); });
+    mainchat = chatpane_;
+
+    mychat_ = new ChatInput(chatArea_);
+    mychat_->setGeometry(2, 446, 240, 24);
+    mychat = mychat_;
+    connect(mychat_, &ChatInput::enterPressed, this, [this] { guarded([&] { sendit(); }); });
+    connect(chatpane_, &ChatPane::cleared, mychat_, [this] { mychat_->setFocus(); });
+
+    button_smilies = new QToolButton(chatArea_);
+    button_smilies->setObjectName("button_smilies");
+    button_smilies->setGeometry(244, 446, 24, 24);
+    button_smilies->setIcon(QIcon(pictures::smiley(0)));
+    button_smilies->setFocusPolicy(Qt::NoFocus);
+    popup_smilies = new QMenu(this);
+    popup_smilies->setObjectName("popup_smilies");
+    for (int code = 10; code <= 27; ++code) {
+        QAction *a = popup_smilies->addAction(QIcon(pictures::smiley(code - 10)), QStringLiteral(":)#%1").arg(code));
+        connect(a, &QAction::triggered, this, [this, code] { mychat_->appendText(QStringLiteral(":)#%1").arg(code)); });
+    }
+    connect(button_smilies, &QToolButton::clicked, this, [this] {
+        popup_smilies->popup(button_smilies->mapToGlobal(QPoint(button_smilies->width(), button_smilies->height())));
+    });
+
+    popup_sounds = new QMenu(this);
+    popup_sounds->setObjectName("popup_sounds");
+    for (int n = 0; n <= 20; ++n) {
+        const QString caption = SoundPlayer::chatterCaption(n);
+        QAction *a = popup_sounds->addAction(caption);
+        a->setToolTip(caption);
+        a->setData(n);
+        a->setObjectName(n == 0 ? QStringLiteral("Cancel1") : QStringLiteral("wave%1").arg(n));
+        connect(a, &QAction::triggered, this, [this, n] { guarded([&] { wave12Click(n); }); });
+    }
+}
+
+void Tchat::addlinetochat(const QString &text, quint32 colour) { chatpane_->addlinetochat(text, colour); }
+
+void Tchat::systemLine(const QString &text) { addlinetochat("0+" + text, kSystemLineColor); }
+
+void Tchat::chatrecieved(std::string_view fields)
+{
+    if (auto line = parseReceivedChat(fields))
+        addlinetochat(line->line, line->color);
+}
+
+QString Tchat::chatColourText() const { return colorToText(chatColour); }
+
+void Tchat::sendit()
+{
+    const QByteArray message = mychat_->sendit(myseat, loggedin, chatColourText());
+    if (!message.isEmpty())
+        sendMessage(message.toStdString());
+}
+
+void Tchat::b_phrase1Click(int button)
+{
+    if (!phraseready || button < 1 || button > 9)
+        return;
+    const QString phrase = phraseButtons_[static_cast<std::size_t>(button)]->toolTip();
+    sendMessage(buildPhraseSend(myseat, phrase, chatColourText()).toStdString());
+    phraseready = false;
+    phraseTimer_->start();
+}
+
+QString Tchat::phrase(int button) const
+{
+    return button >= 1 && button <= 9 ? phraseButtons_[static_cast<std::size_t>(button)]->toolTip() : QString();
+}
+
+void Tchat::setPhrase(int button, const QString &text)
+{
+    if (button >= 1 && button <= 9)
+        phraseButtons_[static_cast<std::size_t>(button)]->setToolTip(text);
+}
+
+void Tchat::wave12Click(int n)
+{
+    if (n >= 1 && n <= 20 && loggedin)
+        sendMessage(makeMessage(cmd::playasound, myseat, "wave" + std::to_string(n), trailing));
+}
+
+void Tchat::playsounds(const QString &name)
+{
+    lastSound = name;
+    if (PlaySounds1->isChecked())
+        sounds_->play(name);
+}
+
+void Tchat::playasound(std::string_view fields)
+{
+    FieldReader r(fields);
+    int s = 0;
+    if (!r.nextInt(s))
+        return;
+    const std::string_view name = r.next();
+    const QString sound = QString::fromUtf8(name.data(), qsizetype(name.size()));
+    // Only the chatter sounds can be asked for by name from the network.
+    if (!SoundPlayer::isChatterSound(sound))
+        return;
+    if (PlayChatterSounds1->isChecked()) {
+        lastSound = sound;
+        sounds_->play(sound);
+        return;
+    }
+    if (!isSeat(s))
+        return; // a watcher's sound leaves no line
+    for (QAction *a : popup_sounds->actions()) {
+        if (a->objectName() == sound) {
+            systemLine(seatName(s) + ": <Chatter Sound> " + a->toolTip());
+            return;
+        }
+    }
+}
+
+} // namespace quillet

@@ -1,0 +1,192 @@
+// The settings file: read at the own login, written after each option change
+// and when the window closes with a new placement.
+#include "client/tchat.h"
+#include "net/guard.h"
+#include "protocol/commands.h"
+#include "shell/chatinput.h"
+#include "shell/chatpane.h"
+#include "shell/colortext.h"
+#include "shell/profile.h"
+#include "shell/settingsvalues.h"
+#include "shell/sidewindows.h"
+#include "shell/tlasttrick.h"
+#include "shell/tscore.h"
+
+#include <QAction>
+#include <QColorDialog>
+#include <QGuiApplication>
+#include <QScreen>
+
+namespace quillet {
+
+namespace {
+
+// A place that lies on no screen is replaced by the top-left corner.
+bool onSomeScreen(const QRect &r)
+{
+    const auto screens = QGuiApplication::screens();
+    if (screens.isEmpty())
+        return true;
+    for (QScreen *s : screens)
+        if (s->availableGeometry().intersects(QRect(r.topLeft(), QSize(std::max(r.width(), 40), 40))))
+            return true;
+    return false;
+}
+
+QRect workArea(const QWidget *w)
+{
+    if (QScreen *s = w->screen())
+        return s->availableGeometry();
+    if (QScreen *s = QGuiApplication::primaryScreen())
+        return s->availableGeometry();
+    return QRect(0, 0, 1 << 15, 1 << 15);
+}
+
+} // namespace
+
+QString Tchat::settingsPath() const { return settingsFilePath(homeDir); }
+
+void Tchat::applyTextSize(int points)
+{
+    chatpane_->setTextSize(points);
+    for (auto [item, size] : textSizeItems_)
+        item->setChecked(size == points);
+}
+
+void Tchat::setChatColour(quint32 colour)
+{
+    chatColour = colour;
+    mychat_->setTextColor(toQColor(colour));
+}
+
+void Tchat::setKeepOpen(QWidget *window, bool on)
+{
+    if (!window)
+        return;
+    const bool visible = window->isVisible();
+    window->setWindowFlag(Qt::WindowStaysOnTopHint, on);
+    if (visible)
+        window->show();
+}
+
+void Tchat::loadinifile()
+{
+    ProfileFile file(settingsPath());
+    const QuilletSettings s = readSettings(file);
+
+    QRect place(s.left, s.top, s.width, s.height);
+    const QRect area = workArea(this);
+    place.setWidth(std::min(place.width(), area.width()));
+    place.setHeight(std::min(place.height(), area.height()));
+    if (!onSomeScreen(place))
+        place.moveTopLeft(QPoint(3, 3));
+    remembered_ = QRect(s.left, s.top, s.width, s.height);
+    move(place.topLeft());
+    resize(place.size());
+
+    (s.turnSoundNew ? New1 : Classic1)->setChecked(true);
+    TurnSound1Tag = s.turnSoundNew ? 1 : 0;
+    PlayChatterSounds1->setChecked(s.chatterSounds);
+    applyTextSize(s.textSize);
+    quint32 colour = 0;
+    if (!colorFromText(s.textColor, colour))
+        colour = 0; // unreadable: black
+    setChatColour(colour);
+    for (int i = 0; i < 9; ++i)
+        if (!s.phrases[i].isEmpty())
+            setPhrase(i + 1, s.phrases[i]);
+    scontop->setChecked(s.scOnTop);
+    ltontop->setChecked(s.ltOnTop);
+    if (windows_) {
+        setKeepOpen(windows_->score, s.scOnTop);
+        setKeepOpen(windows_->lasttrick, s.ltOnTop);
+    }
+    ShowScorecard1->setChecked(s.showScorecard);
+    BotSpeed1Tag = s.botSpeed;
+    (s.botSpeed == 1000 ? Slow1 : s.botSpeed == 500 ? Fast1 : Normal1)->setChecked(true);
+    if (myseat == 1 && loggedin)
+        sendMessage(makeMessage(cmd::botspeed, 1, BotSpeed1Tag, trailing));
+    PlaySounds1->setChecked(s.playSounds);
+    scTop = s.scTop;
+    scLeft = s.scLeft;
+    ltTop = s.ltTop;
+    ltLeft = s.ltLeft;
+    settingsRead_ = true;
+}
+
+void Tchat::saveinifile()
+{
+    // Before the first read the options are only the design's; writing them
+    // would replace what the player stored.
+    if (!settingsRead_)
+        return;
+    ProfileFile file(settingsPath());
+    QuilletSettings s;
+    s.top = y();
+    s.left = x();
+    s.width = width();
+    s.height = height();
+    s.turnSoundNew = TurnSound1Tag == 1;
+    s.chatterSounds = PlayChatterSounds1->isChecked();
+    s.textSize = chatpane_->textSize();
+    s.textColor = colorToText(chatColour);
+    s.scOnTop = scontop->isChecked();
+    s.ltOnTop = ltontop->isChecked();
+    s.showScorecard = ShowScorecard1->isChecked();
+    s.botSpeed = BotSpeed1Tag;
+    s.playSounds = PlaySounds1->isChecked();
+    s.scTop = scTop;
+    s.scLeft = scLeft;
+    s.ltTop = ltTop;
+    s.ltLeft = ltLeft;
+    writeSettings(file, s);
+    QString error;
+    if (!file.save(&error) && !error.isEmpty())
+        systemLine("Settings not saved: " + error);
+}
+
+void Tchat::savePhrases()
+{
+    if (!settingsRead_)
+        return;
+    ProfileFile file(settingsPath());
+    QString phrases[9];
+    for (int i = 0; i < 9; ++i)
+        phrases[i] = phrase(i + 1);
+    writePhrases(file, phrases);
+    file.save();
+}
+
+void Tchat::closeRule()
+{
+    QRect place(x(), y(), width(), height());
+    if (place == remembered_)
+        return;
+    const QRect area = workArea(this);
+    if (place.width() > area.width())
+        place.setWidth(place.width() - 15);
+    if (place.height() > area.height())
+        place.setHeight(place.height() - 15);
+    remembered_ = place;
+    if (!settingsRead_)
+        return;
+    resize(place.size());
+    saveinifile();
+}
+
+void Tchat::resetScreenLocation()
+{
+    move(3, 3);
+    resize(790, 520);
+}
+
+void Tchat::chooseTextColour()
+{
+    const QColor chosen = QColorDialog::getColor(toQColor(chatColour), this, "Text Color");
+    if (!chosen.isValid())
+        return;
+    setChatColour(fromQColor(chosen));
+    saveinifile();
+}
+
+} // namespace quillet
