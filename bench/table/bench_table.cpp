@@ -14,6 +14,7 @@
 #include <QApplication>
 #include <QDir>
 #include <QElapsedTimer>
+#include <QEventLoop>
 #include <QLabel>
 #include <QLineEdit>
 #include <QTcpServer>
@@ -66,12 +67,12 @@ long peakRssKb()
     return ru.ru_maxrss;
 }
 
+// Runs the event loop for a while, sleeping while nothing happens.
 void runFor(int ms)
 {
-    QElapsedTimer t;
-    t.start();
-    while (t.elapsed() < ms)
-        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, int(ms - t.elapsed()));
+    QEventLoop loop;
+    QTimer::singleShot(ms, &loop, &QEventLoop::quit);
+    loop.exec();
 }
 
 template <class Pred>
