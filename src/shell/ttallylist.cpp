@@ -7,6 +7,7 @@
 #include <QLabel>
 #include <QListWidget>
 #include <QMessageBox>
+#include <QPainter>
 #include <QPalette>
 #include <QPersistentModelIndex>
 #include <QShowEvent>
@@ -20,10 +21,27 @@ namespace {
 constexpr int kWidth = 452;
 constexpr int kHeight = 336;
 
+// Shows a long player name cut short with "..." instead of clipped; the
+// label's text stays whole.
+class ElidedLabel : public QLabel {
+public:
+    using QLabel::QLabel;
+
+protected:
+    void paintEvent(QPaintEvent *) override
+    {
+        QPainter p(this);
+        p.setPen(palette().color(foregroundRole()));
+        p.setFont(font());
+        p.drawText(contentsRect(), int(alignment()),
+                   fontMetrics().elidedText(text(), Qt::ElideRight, contentsRect().width()));
+    }
+};
+
 QLabel *textLabel(const QString &text, const QRect &geometry, QWidget *parent, bool bold = false,
                   Qt::Alignment align = Qt::AlignLeft | Qt::AlignVCenter)
 {
-    auto *l = new QLabel(text, parent);
+    auto *l = new ElidedLabel(text, parent);
     l->setTextFormat(Qt::PlainText);
     l->setGeometry(geometry);
     l->setAlignment(align);
@@ -76,13 +94,12 @@ Ttallylist::~Ttallylist()
 
 void Ttallylist::buildControls()
 {
-    auto *cap1 = textLabel("Players In Current Game", QRect(12, 8, 210, 20), this, true);
-    cap1->setStyleSheet("color: white;");
+    const QString headingStyle = "color: #2e1f0c;";
+    textLabel("Players In Current Game", QRect(12, 8, 210, 20), this, true)->setStyleSheet(headingStyle);
     checklist_ = new QListWidget(this);
     checklist_->setObjectName("checklist");
     checklist_->setGeometry(12, 30, 206, 122);
-    auto *cap2 = textLabel("Players Being Tallied", QRect(234, 8, 210, 20), this, true);
-    cap2->setStyleSheet("color: white;");
+    textLabel("Players Being Tallied", QRect(234, 8, 210, 20), this, true)->setStyleSheet(headingStyle);
     listbox_tally_ = new QListWidget(this);
     listbox_tally_->setObjectName("listbox_tally");
     listbox_tally_->setGeometry(234, 30, 206, 122);
@@ -158,14 +175,15 @@ void Ttallylist::loadFile()
     TallyFile::Loaded loaded = file_.load();
     keepOldFile_ = false;
     if (loaded.status == TallyFile::Loaded::Status::Damaged) {
+        QString message = loaded.error;
         QString why;
         if (!file_.keepDamaged(&why)) {
             // Never write over a tally we could neither read nor move aside.
             keepOldFile_ = true;
-            qWarning("quillet: %s", qPrintable(why));
+            message += "\n\n" + why + ". The tally will not be saved while that file is there.";
         }
         if (showMessage)
-            showMessage(loaded.error);
+            showMessage(message);
     }
     stringgrid_scores_ = std::move(loaded.grid);
     loadtally();
@@ -333,6 +351,8 @@ void Ttallylist::showDetails(int row)
     const QString name = stringgrid_scores_.name(row);
     label_hisname_->setText(name + " Wins:");
     label_hisnametop_->setText(name + "'s Tally");
+    label_hisname_->setToolTip(name);
+    label_hisnametop_->setToolTip(name);
 }
 
 void Ttallylist::button_resetClick()

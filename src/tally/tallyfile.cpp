@@ -38,6 +38,18 @@ std::optional<QByteArray> code(bool compress, const QByteArray &input, QString *
     return QByteArray(s.data(), qsizetype(s.size()));
 }
 
+// The container reports on the memory buffers in its stream-mode words; the
+// user is told about the file, in the words it uses for files.
+QString asFileText(const QString &text, const QString &path)
+{
+    if (text == "Lzrw1 decompression : input stream contains no valid header !")
+        return path + " : Lzrw1 decompression : this file has no valid header !";
+    const QString readError = "Lzrw1 : Error reading from input stream !";
+    if (text.startsWith(readError))
+        return "Lzrw1 : Error reading from input file : " + path + text.mid(readError.size());
+    return text;
+}
+
 void setError(QString *error, const QString &text)
 {
     if (error)
@@ -92,8 +104,10 @@ TallyFile::Loaded TallyFile::load() const
         return result;
     }
     const auto text = decompress(packed, &result.error);
-    if (!text)
+    if (!text) {
+        result.error = asFileText(result.error, path_);
         return result;
+    }
     auto grid = TallyGrid::fromText(*text, &result.error);
     if (!grid)
         return result;

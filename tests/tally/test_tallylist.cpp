@@ -31,6 +31,7 @@ private slots:
     void tickingAndDroppingPlayers();
     void resetTally();
     void damagedFileIsKeptAndReported();
+    void unreadableFileThatCannotBeMovedIsNeverOverwritten();
     void failedSaveAfterGameKeepsThePreviousFile();
     void playerNamedAddtomine();
     void nameWithLineBreak();
@@ -220,13 +221,34 @@ void TestTallyList::damagedFileIsKeptAndReported()
     }
     {
         auto w = open();
-        QCOMPARE(messages_, QStringList{"Lzrw1 decompression : input stream contains no valid header !"});
+        QCOMPARE(messages_, QStringList{path_ + " : Lzrw1 decompression : this file has no valid header !"});
         QCOMPARE(w->ownGames(), 0);
         QCOMPARE(readAll(path_ + ".bad"), QByteArray("not a tally at all"));
         w->addgame("Zed", false);
     }
     QCOMPARE(TallyFile(path_).load().grid.figure(1, 0), 1);
     QCOMPARE(readAll(path_ + ".bad"), QByteArray("not a tally at all"));
+}
+
+void TestTallyList::unreadableFileThatCannotBeMovedIsNeverOverwritten()
+{
+    {
+        QFile f(path_);
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.write("not a tally either");
+    }
+    // A directory in the way of the kept copy.
+    QVERIFY(QDir(dir_->path()).mkpath("quillettally.tld.bad/inside"));
+    {
+        auto w = open();
+        QCOMPARE(messages_.size(), 1);
+        QVERIFY2(messages_[0].startsWith(path_ + " : Lzrw1 decompression : this file has no valid header !"),
+                 qPrintable(messages_[0]));
+        QVERIFY(messages_[0].contains("will not be saved"));
+        w->addgame("Zed", false);
+        QVERIFY(!w->saveFile());
+    }
+    QCOMPARE(readAll(path_), QByteArray("not a tally either"));
 }
 
 void TestTallyList::failedSaveAfterGameKeepsThePreviousFile()
