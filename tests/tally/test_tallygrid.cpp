@@ -43,7 +43,6 @@ private slots:
     void playerNamedAddtomine();
     void controlCharactersInNames();
     void moverow();
-    void figuresStopAtTheLargestNumber();
 };
 
 void TestTallyGrid::emptyTallyText()
@@ -222,16 +221,6 @@ void TestTallyGrid::moverow()
     g.moverow(0); // the own row stays
     g.moverow(5);
     QCOMPARE(g.rowCount(), 1);
-}
-
-void TestTallyGrid::figuresStopAtTheLargestNumber()
-{
-    QByteArray text = "9\r\n1\r\n0\r\n2147483647\r\n" + QByteArray("0\r\n").repeated(7);
-    auto g = TallyGrid::fromText(text, nullptr);
-    QVERIFY(g);
-    QCOMPARE(g->addit(1, 0), TallyGrid::kMaxFigure);
-    QCOMPARE(g->addit(9, 0), 0);
-    QCOMPARE(g->addit(1, 1), 0);
 }
 
 QTEST_GUILESS_MAIN(TestTallyGrid)

@@ -33,7 +33,6 @@ private slots:
     void damagedFileIsKeptAndReported();
     void unreadableFileThatCannotBeMovedIsNeverOverwritten();
     void failedSaveAfterGameKeepsThePreviousFile();
-    void playerNamedAddtomine();
     void nameWithLineBreak();
 
 private:
@@ -267,19 +266,6 @@ void TestTallyList::failedSaveAfterGameKeepsThePreviousFile()
     w->tallyFile().write = nullptr;
     QVERIFY(w->saveFile());
     QCOMPARE(TallyFile(path_).load().grid.figure(1, 0), 2);
-}
-
-void TestTallyList::playerNamedAddtomine()
-{
-    auto w = open();
-    w->setCurrentPlayers({"addtomine"});
-    setChecked(*w, "checklist", "addtomine", true);
-    w->addgame("You", true); // the table, when the local player won
-    w->addtomine(2);
-    const auto &g = w->stringgrid_scores();
-    QCOMPARE(g.figure(2, 1), 0); // not his win
-    QCOMPARE(g.figure(3, 1), 1); // ours, with him at the table
-    QCOMPARE(w->ownWins(), 1);
 }
 
 void TestTallyList::nameWithLineBreak()
