@@ -1,12 +1,13 @@
 #include "client/tchat.h"
 
 #include "client/clientlink.h"
-#include "shell/chatpane.h"
 #include "net/guard.h"
+#include "shell/chatpane.h"
 #include "shell/sidewindows.h"
 #include "shell/smallwindows.h"
 #include "shell/tgamestart.h"
 #include "shell/tlasttrick.h"
+#include "shell/tphrases.h"
 #include "shell/tscore.h"
 #include "shell/tspylist.h"
 #include "shell/ttallylist.h"
@@ -21,7 +22,6 @@
 #include <QLineEdit>
 #include <QMenuBar>
 #include <QMessageBox>
-#include <QPlainTextEdit>
 #include <QTimer>
 
 namespace quillet {
@@ -90,6 +90,33 @@ void Tchat::attach(SideWindows *windows)
         windows_->gamestart->onChoose = [this](const QString &letter) { guarded([&] { startGameWith(letter); }); };
     if (windows_->spylist)
         windows_->spylist->onKick = [this](int slot) { guarded([&] { kicking(slot); }); };
+    if (windows_->score)
+        connect(windows_->score, &PlacedWindow::placeChanged, this, [this](int left, int top) {
+            scLeft = left;
+            scTop = top;
+            saveinifile();
+        });
+    if (windows_->lasttrick)
+        connect(windows_->lasttrick, &PlacedWindow::placeChanged, this, [this](int left, int top) {
+            ltLeft = left;
+            ltTop = top;
+            saveinifile();
+        });
+    if (windows_->help && windows_->about)
+        connect(windows_->help, &Thelp::aboutRequested, windows_->about, &QWidget::show);
+    if (windows_->phrases) {
+        windows_->phrases->onDone = [this](const QStringList &phrases) {
+            for (int i = 0; i < 9 && i < phrases.size(); ++i)
+                setPhrase(i + 1, phrases[i]);
+            savePhrases();
+        };
+        connect(this, &Tchat::phraseListRequested, this, [this] {
+            QStringList current;
+            for (int i = 1; i <= 9; ++i)
+                current << phrase(i);
+            windows_->phrases->editPhrases(current);
+        });
+    }
 }
 
 void Tchat::kicking(int slot)
@@ -161,13 +188,13 @@ void Tchat::buildMenus()
     ltontop = options->addAction("Last Trick Window - Keep Open");
     ltontop->setCheckable(true);
     connect(scontop, &QAction::triggered, this, [this](bool on) {
-        if (windows_)
-            setKeepOpen(windows_->score, on);
+        if (windows_ && windows_->score)
+            windows_->score->setKeepOpen(on);
         saveinifile();
     });
     connect(ltontop, &QAction::triggered, this, [this](bool on) {
-        if (windows_)
-            setKeepOpen(windows_->lasttrick, on);
+        if (windows_ && windows_->lasttrick)
+            windows_->lasttrick->setKeepOpen(on);
         saveinifile();
     });
     options->addSeparator();
@@ -175,13 +202,13 @@ void Tchat::buildMenus()
     connect(resetScore, &QAction::triggered, this, [this] {
         scTop = scLeft = 3;
         if (windows_ && windows_->score)
-            windows_->score->move(3, 3);
+            windows_->score->resetPlace();
     });
     QAction *resetLast = options->addAction("Reset Last Trick Window Location");
     connect(resetLast, &QAction::triggered, this, [this] {
         ltTop = ltLeft = 3;
         if (windows_ && windows_->lasttrick)
-            windows_->lasttrick->move(3, 3);
+            windows_->lasttrick->resetPlace();
     });
     options->addSeparator();
     QAction *textColour = options->addAction("Text Color");
@@ -299,6 +326,11 @@ void Tchat::buildTable()
     logo->setGeometry(446, 2, 60, 60);
     logo->setScaledContents(true);
     logo->setPixmap(pictures::logo());
+    logo->setCursor(Qt::PointingHandCursor);
+    logo->onPress = [this](Qt::MouseButton b) {
+        if (b == Qt::LeftButton && windows_ && windows_->about)
+            windows_->about->openMakerSite();
+    };
 
     button_start = new PictureButton("Start Game", QSize(91, 28), panel_main);
     button_start->setObjectName("button_start");
@@ -341,7 +373,7 @@ void Tchat::buildTable()
 
 void Tchat::buildBidBox()
 {
-    label_yourbid = makeLabel(panel_main, "label_bid", "Your Bid:", {193, 274, 88, 24}, 19, true, Qt::black,
+    label_yourbid = makeLabel(panel_main, "label_bid", "Your Bid:", {153, 274, 128, 24}, 19, true, Qt::black,
                               Qt::AlignRight | Qt::AlignVCenter);
     edit_bid = new QLineEdit("0", panel_main);
     edit_bid->setObjectName("edit_bid");

@@ -297,7 +297,6 @@ private:
     std::vector<std::pair<QAction *, int>> textSizeItems_;
     QRect remembered_;
     bool settingsRead_ = false;
-    void setKeepOpen(QWidget *window, bool on);
     bool eventFilter(QObject *watched, QEvent *event) override;
 
     bool closing_ = false;

@@ -59,15 +59,6 @@ void Tchat::setChatColour(quint32 colour)
     mychat_->setTextColor(toQColor(colour));
 }
 
-void Tchat::setKeepOpen(QWidget *window, bool on)
-{
-    if (!window)
-        return;
-    const bool visible = window->isVisible();
-    window->setWindowFlag(Qt::WindowStaysOnTopHint, on);
-    if (visible)
-        window->show();
-}
 
 void Tchat::loadinifile()
 {
@@ -97,9 +88,9 @@ void Tchat::loadinifile()
             setPhrase(i + 1, s.phrases[i]);
     scontop->setChecked(s.scOnTop);
     ltontop->setChecked(s.ltOnTop);
-    if (windows_) {
-        setKeepOpen(windows_->score, s.scOnTop);
-        setKeepOpen(windows_->lasttrick, s.ltOnTop);
+    if (windows_ && windows_->score && windows_->lasttrick) {
+        windows_->score->setKeepOpen(s.scOnTop);
+        windows_->lasttrick->setKeepOpen(s.ltOnTop);
     }
     ShowScorecard1->setChecked(s.showScorecard);
     BotSpeed1Tag = s.botSpeed;
@@ -111,6 +102,15 @@ void Tchat::loadinifile()
     scLeft = s.scLeft;
     ltTop = s.ltTop;
     ltLeft = s.ltLeft;
+    if (windows_ && windows_->score && windows_->lasttrick) {
+        // A place off every screen comes back as the top-left corner.
+        windows_->score->setPlace(scLeft, scTop);
+        windows_->lasttrick->setPlace(ltLeft, ltTop);
+        scLeft = windows_->score->place().x();
+        scTop = windows_->score->place().y();
+        ltLeft = windows_->lasttrick->place().x();
+        ltTop = windows_->lasttrick->place().y();
+    }
     settingsRead_ = true;
 }
 
@@ -147,8 +147,7 @@ void Tchat::saveinifile()
 
 void Tchat::savePhrases()
 {
-    if (!settingsRead_)
-        return;
+    // Only the nine phrase keys: nothing stored by the player is replaced.
     ProfileFile file(settingsPath());
     QString phrases[9];
     for (int i = 0; i < 9; ++i)

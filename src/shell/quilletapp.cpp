@@ -3,6 +3,7 @@
 #include "client/tchat.h"
 #include "net/guard.h"
 #include "server/tserver.h"
+#include "shell/profile.h"
 #include "shell/singleinstance.h"
 #include "shell/smallwindows.h"
 #include "shell/tgamestart.h"
@@ -62,11 +63,17 @@ QuilletApp::QuilletApp(const CommandLine &commandLine) : commandLine_(commandLin
     windows_.score = new Tscore(table_);
     windows_.server = new TServer(this);
     windows_.tally = new Ttallylist(table_);
+    windows_.tally->setFilePath(dataFilePath(commandLine_.home, "quillettally.tld"));
+    windows_.tally->loadchecklist = [this] { table_->loadchecklist(); };
     windows_.spylist = new Tspylist(table_);
     windows_.phrases = new Tphrases(table_);
     windows_.download = new Tdownload(table_);
     windows_.gamestart = new Tgamestart(table_);
     table_->attach(&windows_);
+    windows_.tally->loadFile(); // may tell of an unreadable file
+
+    windows_.download->setHome(commandLine_.home);
+    windows_.download->exitProgram = [this] { table_->close(); };
 
     TServer *server = windows_.server;
     server->setNoticeHandler([this](const std::string &text) {

@@ -1,20 +1,24 @@
 // Whole solo games through the real table window and the in-process server,
 // the test playing seat 1 through the same handlers as the mouse.
+#include "autoplayer.h"
 #include "client/tchat.h"
 #include "protocol/cards.h"
 #include "server/tserver.h"
 #include "shell/quilletapp.h"
 #include "shell/tscore.h"
+#include "shell/ttallylist.h"
 #include "ui/kit.h"
 #include "ui/pictures.h"
 
+#include <QDir>
 #include <QElapsedTimer>
+#include <QFile>
 #include <QLabel>
 #include <QLineEdit>
 #include <QTcpServer>
+#include <QTemporaryDir>
 #include <QTest>
 
-#include <set>
 
 using namespace quillet;
 
@@ -46,7 +50,9 @@ private slots:
     {
         QFETCH(QString, type);
         QFETCH(int, rounds);
+        QTemporaryDir home;
         CommandLine cl;
+        cl.home = home.path();
         cl.port = freePort();
         QuilletApp app(cl);
         Tchat *t = app.table();
@@ -61,48 +67,14 @@ private slots:
         t->StartHalfGame1Click();
         t->startGameWith(type);
 
-        auto *status2 = t->panelMain()->findChild<QLabel *>("label_status2");
-        auto *edit = t->findChild<QLineEdit *>("edit_bid");
-        auto *button = t->findChild<PictureButton *>("button_bid");
-        auto *trumpPanel = t->findChild<QWidget *>("panel_trump");
-        std::set<int> tried; // hand slots refused this turn
+        AutoPlayer player(t);
+        auto *status2 = player.status2;
         int lastRound = 0;
-        int handSizeAtTry = -1;
-        int roundAtTry = -1;
         QElapsedTimer clock;
         clock.start();
-        while (!status2->text().startsWith("Winning Score: ") && clock.elapsed() < 240000) {
+        while (!player.gameOver() && clock.elapsed() < 240000) {
             QTest::qWait(1);
-            if (button->isVisibleTo(t) && edit->isVisibleTo(t)) {
-                // Bid 1 unless that would match the cards as the Vale dealer.
-                int bid = std::min(1, t->maxbid);
-                if (t->gameType == "m" && t->lastBidder == t->myseat && bid + t->totalSoFar == t->cardsPerHand)
-                    bid = bid == 0 ? 1 : 0;
-                edit->setText(QString::number(bid));
-                t->button_bidClick();
-            }
-            if (trumpPanel->isVisibleTo(t))
-                t->selectTrump(5);
-            if (t->myturn) {
-                // A new turn (the hand has shrunk, or a new round was dealt)
-                // starts a fresh round of trying.
-                int handSize = 0;
-                for (int p = 1; p <= 13; ++p)
-                    handSize += t->cardAtPlace(p) != nullptr;
-                if (handSize != handSizeAtTry || t->scoreround != roundAtTry)
-                    tried.clear();
-                handSizeAtTry = handSize;
-                roundAtTry = t->scoreround;
-                // Try the cards left to right; the server refuses a wrong suit.
-                for (int p = 1; p <= 13; ++p) {
-                    CardImage *c = t->cardAtPlace(p);
-                    if (c && !tried.count(c->slot())) {
-                        tried.insert(c->slot());
-                        t->cardimagesMouseDown(c, Qt::LeftButton);
-                        break;
-                    }
-                }
-            }
+            player.step();
             lastRound = std::max(lastRound, t->scoreround);
         }
         QVERIFY2(status2->text().startsWith("Winning Score: "), qPrintable(status2->text()));
@@ -113,6 +85,9 @@ private slots:
         for (int s = 1; s <= 4; ++s)
             QCOMPARE(app.windows().score->cell(totalRow, s), t->seat(s).label_score->text());
         QVERIFY(t->findChild<QWidget *>("button_start")->isVisibleTo(t));
+        // One finished game in the tally, kept in its file at once.
+        QCOMPARE(app.windows().tally->ownGames(), 1);
+        QVERIFY(QFile::exists(QDir(home.path()).filePath("quillettally.tld")));
     }
 };
 

@@ -29,7 +29,9 @@ namespace {
 struct Table {
     Table()
     {
-        app = std::make_unique<QuilletApp>(CommandLine{});
+        CommandLine cl;
+        cl.home = home.path();
+        app = std::make_unique<QuilletApp>(cl);
         t = app->table();
         t->sendHook = [this](const std::string &m) { sent.push_back(m.substr(0, m.size() - 1)); };
         t->messageBox = [this](const QString &text) { boxes << text; };
@@ -51,6 +53,7 @@ struct Table {
         return cards;
     }
 
+    QTemporaryDir home;
     std::unique_ptr<QuilletApp> app;
     Tchat *t = nullptr;
     std::vector<std::string> sent;
@@ -410,6 +413,31 @@ private slots:
         tb.msg("CMD_newplayerinfo+7+Bo");
         tb.msg("CMD_playerdisconnected+7+Bo");
         QCOMPARE(spy->entries(), QStringList{"6: Ann"});
+    }
+
+    void hostRemovesWatcher()
+    {
+        Table host;
+        host.t->hosting = true;
+        host.login(1);
+        auto *spy = host.app->windows().spylist;
+        spy->setRemoveEnabled(true);
+        host.msg("CMD_newplayerinfo+5+Cy");
+        host.msg("CMD_newplayerinfo+6+Ann");
+        // The menu opens on Ann; Cy leaves before the item is chosen.
+        QCOMPARE(spy->openMenuAt(1), 6);
+        host.msg("CMD_playerdisconnected+5+Cy");
+        spy->triggerRemove();
+        QCOMPARE(host.sent.back(), std::string("CMD_kickhim+1+6+"));
+        // Every other table loses the entry with a line.
+        Table other;
+        other.login(2);
+        other.msg("CMD_newplayerinfo+6+Ann");
+        other.msg("CMD_playerdisconnected+6+Ann");
+        QVERIFY(other.app->windows().spylist->entries().isEmpty());
+        // A table that does not host sends no removal.
+        other.t->kicking(6);
+        QVERIFY(other.sent.back().rfind("CMD_kickhim", 0) != 0);
     }
 };
 
