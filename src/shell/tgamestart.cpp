@@ -24,7 +24,7 @@ Tgamestart::Tgamestart(QWidget *parent)
     f.setPixelSize(20);
     f.setBold(true);
     heading->setFont(f);
-    heading->setStyleSheet("color: white;");
+    heading->setStyleSheet("color: #24331f;");
     heading->setAlignment(Qt::AlignCenter);
     heading->setGeometry(0, 10, 420, 30);
 

@@ -29,7 +29,7 @@ Tspylist::Tspylist(QWidget *parent) : QDialog(parent, Qt::Tool | Qt::WindowStays
     f.setBold(true);
     f.setPixelSize(14);
     label->setFont(f);
-    label->setStyleSheet("color: white;");
+    label->setStyleSheet("color: #24331f;");
     label->setGeometry(10, 6, 180, 20);
     list_ = new QListWidget(this);
     list_->setObjectName("listbox_spys");
