@@ -1,13 +1,13 @@
 // Ratio and speed of the Fast and Good codecs next to zlib (levels 1 and 9)
 // and lz4 on one corpus, and the peak memory of a container operation on a
-// small and a large input (it must not grow with the input).
+// small and a large input (it must not grow with the input). The corpus is
+// /usr/include, then /usr/bin, in path order, cut at the requested size.
 //
 //   bench_codec [--mb N] [--quick] [--save FILE]
 // --save writes the corpus to FILE, for profiling a codec on its own.
 #include "tally/codec/bytestream.h"
 #include "tally/codec/tlzh.h"
 #include "tally/codec/tlzr.h"
-#include "tally/codec/tlzrw1.h"
 
 #include <lz4.h>
 #include <zlib.h>
@@ -21,7 +21,6 @@
 #include <fstream>
 #include <functional>
 #include <string>
-#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 #include <vector>
@@ -32,8 +31,10 @@ namespace fs = std::filesystem;
 
 namespace {
 
-// Regular files under `root` in path order, appended until `limit` bytes.
-std::size_t appendTree(Bytes &corpus, const fs::path &root, std::size_t limit)
+// Regular files under `root` in path order, appended to `out` until it
+// holds `limit` bytes. Streams through a small buffer, so this process stays
+// small for the memory figures.
+std::size_t appendTree(std::ofstream &out, std::size_t &written, const fs::path &root, std::size_t limit)
 {
     std::vector<fs::path> files;
     std::error_code ec;
@@ -46,16 +47,25 @@ std::size_t appendTree(Bytes &corpus, const fs::path &root, std::size_t limit)
     }
     std::sort(files.begin(), files.end());
     std::size_t used = 0;
+    std::vector<char> buf(1 << 16);
     for (const auto &f : files) {
-        if (corpus.size() >= limit)
+        if (written >= limit)
             break;
         std::ifstream in(f, std::ios::binary);
-        Bytes data((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-        data.resize(std::min(data.size(), limit - corpus.size()));
-        corpus.insert(corpus.end(), data.begin(), data.end());
+        while (in && written < limit) {
+            in.read(buf.data(), std::streamsize(std::min(buf.size(), limit - written)));
+            out.write(buf.data(), in.gcount());
+            written += std::size_t(in.gcount());
+        }
         ++used;
     }
     return used;
+}
+
+Bytes readAll(const std::string &path)
+{
+    std::ifstream in(path, std::ios::binary);
+    return Bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
 }
 
 // CPU time of the process: the machine is shared with builds, so wall time
@@ -213,76 +223,78 @@ Result benchLz4Blocks(const Bytes &in, int runs)
     return {"lz4 32K blocks", packedSize, c, d, ok && out == in};
 }
 
-long maxRssKb()
+long highWaterKb(pid_t pid)
 {
-    rusage ru{};
-    getrusage(RUSAGE_SELF, &ru);
-    return ru.ru_maxrss;
+    std::ifstream status("/proc/" + std::to_string(pid) + "/status");
+    std::string line;
+    while (std::getline(status, line))
+        if (line.rfind("VmHWM:", 0) == 0)
+            return std::atol(line.c_str() + 6);
+    return -1;
 }
 
-// Runs one container operation in a child process and reports how far its
-// peak resident size rose during the operation, in KiB.
-long peakGrowthKb(const std::function<void()> &op)
+// Peak resident size, in KiB, of quillet-pack running one operation: its
+// own high-water mark, read while it runs (a new program image starts its
+// own count, unlike the resource usage a parent gets back, which keeps the
+// forking parent's size).
+long packPeakKb(const std::string &pack, const std::vector<std::string> &args)
 {
-    int pipeFd[2];
-    if (pipe(pipeFd) != 0)
-        return -1;
+    std::vector<char *> argv;
+    argv.push_back(const_cast<char *>(pack.c_str()));
+    for (const auto &a : args)
+        argv.push_back(const_cast<char *>(a.c_str()));
+    argv.push_back(nullptr);
     const pid_t pid = fork();
     if (pid == 0) {
-        close(pipeFd[0]);
-        Tlzrw1 warm; // code pages and allocator arenas in place first
-        const long before = maxRssKb();
-        long growth = -1;
-        try {
-            op();
-            growth = maxRssKb() - before;
-        } catch (const std::exception &e) {
-            std::fprintf(stderr, "%s\n", e.what());
-        }
-        if (write(pipeFd[1], &growth, sizeof growth) != sizeof growth)
-            _exit(1);
-        _exit(0);
+        execv(pack.c_str(), argv.data());
+        _exit(127);
     }
-    close(pipeFd[1]);
-    long growth = -1;
-    if (read(pipeFd[0], &growth, sizeof growth) != sizeof growth)
-        growth = -1;
-    close(pipeFd[0]);
-    waitpid(pid, nullptr, 0);
-    return growth;
+    if (pid < 0)
+        return -1;
+    long peak = -1;
+    int status = 0;
+    const fs::path exe = "/proc/" + std::to_string(pid) + "/exe";
+    const fs::path image = fs::canonical(pack);
+    for (;;) {
+        // Until exec the child is still this program, with this one's size.
+        std::error_code ec;
+        if (fs::read_symlink(exe, ec) == image)
+            peak = std::max(peak, highWaterKb(pid));
+        if (waitpid(pid, &status, WNOHANG) == pid)
+            break;
+        usleep(500);
+    }
+    return WIFEXITED(status) && WEXITSTATUS(status) == 0 ? peak : -1;
 }
 
-void memoryTable(const Bytes &corpus, const std::string &dir)
+void memoryTable(const std::string &corpusPath, std::size_t corpusSize, const std::string &dir)
 {
-    std::printf("\nPeak memory growth of one container operation (file to file), KiB:\n");
-    std::printf("%-22s %10s %10s\n", "operation", "5 MB", "50 MB");
-    const std::size_t sizes[2] = {std::min<std::size_t>(corpus.size(), 5u << 20), corpus.size()};
-    for (auto mode : {TCompressMode::Fast, TCompressMode::Good}) {
-        long grow[2][2];
-        for (int s = 0; s < 2; ++s) {
-            const std::string in = dir + "/in", packed = dir + "/packed", out = dir + "/out";
-            {
-                std::ofstream f(in, std::ios::binary | std::ios::trunc);
-                f.write(reinterpret_cast<const char *>(corpus.data()), std::streamsize(sizes[s]));
-            }
-            grow[0][s] = peakGrowthKb([&] {
-                Tlzrw1 c;
-                c.InputFile = in;
-                c.OutputFile = packed;
-                c.CompressMode = mode;
-                c.Compress();
-            });
-            grow[1][s] = peakGrowthKb([&] {
-                Tlzrw1 c;
-                c.InputFile = packed;
-                c.OutputFile = out;
-                c.Decompress();
-            });
-        }
-        const char *name = mode == TCompressMode::Fast ? "Fast" : "Good";
-        std::printf("%-5s %-16s %10ld %10ld\n", name, "compress", grow[0][0], grow[0][1]);
-        std::printf("%-5s %-16s %10ld %10ld\n", name, "decompress", grow[1][0], grow[1][1]);
+    const std::string pack = (fs::read_symlink("/proc/self/exe").parent_path() / "quillet-pack").string();
+    if (!fs::exists(pack)) {
+        std::printf("(quillet-pack not found beside bench_codec: no memory figures)\n\n");
+        return;
     }
+    const std::string small = dir + "/small", packed = dir + "/packed", out = dir + "/out";
+    {
+        std::ifstream in(corpusPath, std::ios::binary);
+        std::ofstream f(small, std::ios::binary | std::ios::trunc);
+        std::vector<char> buf(std::min<std::size_t>(corpusSize, 5u << 20));
+        in.read(buf.data(), std::streamsize(buf.size()));
+        f.write(buf.data(), in.gcount());
+    }
+    std::printf("Peak resident size of quillet-pack doing one operation, file to file, KiB:\n");
+    std::printf("%-22s %10s %10s\n", "operation", "5 MB", "50 MB");
+    const std::string inputs[2] = {small, corpusPath};
+    for (const char *mode : {"fast", "good"}) {
+        long peak[2][2];
+        for (int s = 0; s < 2; ++s) {
+            peak[0][s] = packPeakKb(pack, {"compress", "--mode", mode, inputs[s], packed});
+            peak[1][s] = packPeakKb(pack, {"decompress", packed, out});
+        }
+        std::printf("%-5s %-16s %10ld %10ld\n", mode, "compress", peak[0][0], peak[0][1]);
+        std::printf("%-5s %-16s %10ld %10ld\n", mode, "decompress", peak[1][0], peak[1][1]);
+    }
+    std::printf("\n");
 }
 
 } // namespace
@@ -305,18 +317,28 @@ int main(int argc, char **argv)
         }
     }
 
-    const std::size_t limit = mb << 20;
-    Bytes corpus;
-    corpus.reserve(limit);
-    const std::size_t headers = appendTree(corpus, "/usr/include", limit / 2);
-    const std::size_t programs = appendTree(corpus, "/usr/bin", limit);
-    std::printf("corpus: %zu bytes (%zu files from /usr/include, %zu from /usr/bin)\n\n", corpus.size(), headers,
-                programs);
-    if (save) {
-        std::ofstream f(save, std::ios::binary | std::ios::trunc);
-        f.write(reinterpret_cast<const char *>(corpus.data()), std::streamsize(corpus.size()));
-        return f ? 0 : 1;
+    char dir[] = "/tmp/bench_codec.XXXXXX";
+    if (!mkdtemp(dir)) {
+        std::perror("mkdtemp");
+        return 1;
     }
+    const std::string corpusPath = save ? std::string(save) : std::string(dir) + "/corpus";
+    const std::size_t limit = mb << 20;
+    std::size_t size = 0, headers = 0, programs = 0;
+    {
+        std::ofstream out(corpusPath, std::ios::binary | std::ios::trunc);
+        headers = appendTree(out, size, "/usr/include", limit / 2);
+        programs = appendTree(out, size, "/usr/bin", limit);
+    }
+    std::printf("corpus: %zu bytes (%zu files from /usr/include, %zu from /usr/bin)\n\n", size, headers, programs);
+    if (save) {
+        fs::remove_all(dir);
+        return 0;
+    }
+    if (!quick)
+        memoryTable(corpusPath, size, dir);
+    const Bytes corpus = readAll(corpusPath);
+    fs::remove_all(dir);
 
     const int fastRuns = quick ? 1 : 3;
     std::vector<Result> results;
@@ -339,13 +361,6 @@ int main(int argc, char **argv)
     std::printf("Good encode %.1f MB/s (target 10); Good decode %.1f MB/s (target 20)\n",
                 mbytes / good.compressSeconds, mbytes / good.decompressSeconds);
 
-    if (!quick) {
-        char dir[] = "/tmp/bench_codec.XXXXXX";
-        if (mkdtemp(dir)) {
-            memoryTable(corpus, dir);
-            fs::remove_all(dir);
-        }
-    }
     for (const Result &r : results)
         if (!r.ok)
             return 1;
