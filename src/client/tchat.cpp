@@ -1,6 +1,7 @@
 #include "client/tchat.h"
 
 #include "client/clientlink.h"
+#include "client/labelstyle.h"
 #include "net/guard.h"
 #include "shell/chatpane.h"
 #include "shell/sidewindows.h"
@@ -40,9 +41,7 @@ QLabel *makeLabel(QWidget *parent, const char *name, const QString &text, QRect 
     f.setPixelSize(pixelSize);
     f.setBold(bold);
     l->setFont(f);
-    QPalette pal = l->palette();
-    pal.setColor(QPalette::WindowText, colour);
-    l->setPalette(pal);
+    setTextColour(l, colour);
     l->setAlignment(align);
     return l;
 }
@@ -241,16 +240,7 @@ void Tchat::buildMenus()
 
     QMenu *view = menuBar()->addMenu("View");
     QAction *viewScore = view->addAction("View Scorecard");
-    connect(viewScore, &QAction::triggered, this, [this] {
-        if (!windows_ || !windows_->score)
-            return;
-        QStringList names;
-        for (int s = 1; s <= 4; ++s)
-            names << seat(s).label_playername->text();
-        windows_->score->updatenames(names);
-        windows_->score->show();
-        windows_->score->raise();
-    });
+    connect(viewScore, &QAction::triggered, this, &Tchat::showScoreCard);
     QAction *spy = view->addAction("Spy List");
     connect(spy, &QAction::triggered, this, [this] {
         if (windows_ && windows_->spylist)
@@ -344,26 +334,8 @@ void Tchat::buildTable()
     button_lasttrick = new PictureButton("Last Trick", QSize(85, 22), panel_main);
     button_lasttrick->setObjectName("button_lasttrick");
     button_lasttrick->move(420, 424);
-    connect(button_lasttrick, &PictureButton::clicked, this, [this] {
-        if (!windows_ || !windows_->lasttrick)
-            return;
-        QStringList names;
-        for (int s = 1; s <= 4; ++s)
-            names << seat(s).label_playername->text();
-        windows_->lasttrick->updatenames(names);
-        windows_->lasttrick->show();
-        windows_->lasttrick->raise();
-    });
-    connect(button_scorecard, &PictureButton::clicked, this, [this] {
-        if (!windows_ || !windows_->score)
-            return;
-        QStringList names;
-        for (int s = 1; s <= 4; ++s)
-            names << seat(s).label_playername->text();
-        windows_->score->updatenames(names);
-        windows_->score->show();
-        windows_->score->raise();
-    });
+    connect(button_lasttrick, &PictureButton::clicked, this, &Tchat::showLastTrick);
+    connect(button_scorecard, &PictureButton::clicked, this, &Tchat::showScoreCard);
 
     buildBidBox();
     buildTrumpPanel();
@@ -422,6 +394,24 @@ void Tchat::buildTrumpPanel()
                               16, true, Qt::white, Qt::AlignCenter);
     Q_UNUSED(caption);
     panel_trump->hide();
+}
+
+void Tchat::showScoreCard()
+{
+    if (!windows_ || !windows_->score)
+        return;
+    windows_->score->updatenames(seatNames());
+    windows_->score->show();
+    windows_->score->raise();
+}
+
+void Tchat::showLastTrick()
+{
+    if (!windows_ || !windows_->lasttrick)
+        return;
+    windows_->lasttrick->updatenames(seatNames());
+    windows_->lasttrick->show();
+    windows_->lasttrick->raise();
 }
 
 void Tchat::resetTable()

@@ -159,6 +159,8 @@ public:
     // Sends CMD_startgame for the chosen game type (the game start dialog).
     void startGameWith(const QString &letter);
     QStringList seatNames() const;
+    void showScoreCard();
+    void showLastTrick();
     void sortthem();
     void movecards(int slot);
 

@@ -1,5 +1,6 @@
 // Bidding and trump on the table: the bid box and its checks, the bids as
 // they are made, the trump choice panel and the trump display.
+#include "client/labelstyle.h"
 #include "client/tchat.h"
 #include "protocol/cards.h"
 #include "protocol/commands.h"
@@ -10,15 +11,6 @@
 #include <QLineEdit>
 
 namespace quillet {
-
-namespace {
-void setTextColour(QLabel *l, const QColor &c)
-{
-    QPalette pal = l->palette();
-    pal.setColor(QPalette::WindowText, c);
-    l->setPalette(pal);
-}
-} // namespace
 
 void Tchat::mybid(std::string_view fields)
 {

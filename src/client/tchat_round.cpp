@@ -1,6 +1,7 @@
 // The frame of a game on the table: starting a game, each round's start,
 // posting the scores and the end of the game. Also the relayed chat, sounds
 // and watching marks, which the dispatcher hands over.
+#include "client/labelstyle.h"
 #include "client/tchat.h"
 #include "protocol/cards.h"
 #include "protocol/commands.h"
@@ -29,12 +30,6 @@ QString typeWord(const QString &letter)
     return "VALE";
 }
 
-void setTextColour(QLabel *l, const QColor &c)
-{
-    QPalette pal = l->palette();
-    pal.setColor(QPalette::WindowText, c);
-    l->setPalette(pal);
-}
 
 } // namespace
 
@@ -140,8 +135,8 @@ void Tchat::startround(std::string_view fields)
         sp.cardCount = 0;
         sp.label_bid->setText("0");
         sp.label_tricks->setText("0");
-        setTextColour(sp.label_bid, QColor(0x80, 0x80, 0x80));
-        setTextColour(sp.label_bidlabel, QColor(0x80, 0x80, 0x80));
+        setTextColour(sp.label_bid, kNotYetBid);
+        setTextColour(sp.label_bidlabel, kNotYetBid);
         sp.image_played->clear();
         sp.playedCard = 0;
         sp.image_trickwinner->hide();

@@ -1,5 +1,6 @@
 // The four seats around the table: their panels, the rotation that puts the
 // own seat at the bottom, the turn display and the late-login restore.
+#include "client/labelstyle.h"
 #include "client/tchat.h"
 #include "protocol/cards.h"
 #include "shell/sidewindows.h"
@@ -54,12 +55,6 @@ QLabel *picture(QWidget *parent, Pos p, const QPixmap &pm, int w, int h)
     return l;
 }
 
-void setTextColour(QLabel *l, const QColor &c)
-{
-    QPalette pal = l->palette();
-    pal.setColor(QPalette::WindowText, c);
-    l->setPalette(pal);
-}
 
 const char *const kFamilies[] = {"label_playername", "label_score", "label_tricks", "label_bid",
                                  "label_bidlabel", "image_cards", "image_played", "image_turn",
@@ -99,8 +94,8 @@ void Tchat::buildSeatPanels()
         for (QLabel *l : {sp.label_playername, sp.label_score, sp.label_tricks, sp.label_bid, sp.label_bidlabel,
                           sp.captionScore, sp.captionTricks})
             setTextColour(l, Qt::black);
-        setTextColour(sp.label_bid, QColor(0x80, 0x80, 0x80));
-        setTextColour(sp.label_bidlabel, QColor(0x80, 0x80, 0x80));
+        setTextColour(sp.label_bid, kNotYetBid);
+        setTextColour(sp.label_bidlabel, kNotYetBid);
     }
     // Names carry the seat number they show; before login that is the position.
     for (int s = 1; s <= 4; ++s) {

@@ -1,0 +1,20 @@
+// Small helpers for the table's labels.
+#pragma once
+
+#include <QColor>
+#include <QLabel>
+#include <QPalette>
+
+namespace quillet {
+
+inline void setTextColour(QLabel *label, const QColor &colour)
+{
+    QPalette pal = label->palette();
+    pal.setColor(QPalette::WindowText, colour);
+    label->setPalette(pal);
+}
+
+// Bid labels are grey until the seat has bid in the round.
+inline const QColor kNotYetBid(0x80, 0x80, 0x80);
+
+} // namespace quillet
