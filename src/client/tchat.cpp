@@ -67,6 +67,14 @@ Tchat::Tchat(QWidget *parent) : QMainWindow(parent)
     link_ = new ClientLink(this);
     link_->onBytes = [this](std::string_view bytes) { guarded([&] { sockRead(bytes); }); };
     link_->onClosed = [this] { guarded([&] { sockClosed(); }); };
+    // A connection that cannot be made leaves the window open; say why.
+    link_->onReport = [this](const std::string &text) {
+        if (!loggedin && !connectReported_) {
+            connectReported_ = true;
+            systemLine("Could not connect to the game at " + (hosting ? QString("127.0.0.1") : hostaddr) + " (" +
+                       QString::fromStdString(text) + ").");
+        }
+    };
 
     Timer1 = new QTimer(this);
     Timer1->setObjectName("Timer1");

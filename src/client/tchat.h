@@ -302,6 +302,7 @@ private:
     bool eventFilter(QObject *watched, QEvent *event) override;
 
     bool closing_ = false;
+    bool connectReported_ = false;
     bool messageBoxOpen_ = false;
 };
 

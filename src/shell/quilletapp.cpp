@@ -15,6 +15,7 @@
 
 #include <QApplication>
 #include <QDir>
+#include <QIcon>
 #include <QMessageBox>
 #include <QTimer>
 
@@ -115,6 +116,7 @@ int runQuillet(int argc, char **argv)
         QMessageBox::warning(QApplication::activeWindow(), "Quillet", QString::fromStdString(text));
     });
     pictures::init(app.devicePixelRatio());
+    QApplication::setWindowIcon(QIcon(pictures::logo()));
     QuilletApp quillet(cl);
     QObject::connect(&instance, &SingleInstance::raiseRequested, quillet.table(), [&] {
         Tchat *t = quillet.table();

@@ -2,6 +2,7 @@
 // the mouse drive it, with no connection.
 #include "client/tchat.h"
 #include "protocol/message.h"
+#include "shell/chatpane.h"
 #include "shell/quilletapp.h"
 #include "shell/singleinstance.h"
 #include "shell/tlasttrick.h"
@@ -316,11 +317,11 @@ private slots:
         QTest::addColumn<bool>("hosts");
         QTest::addColumn<bool>("connects");
         QTest::newRow("none") << QStringList{} << true << true;
-        QTest::newRow("true") << QStringList{"Bob", "10.1.2.3", "true"} << true << true;
-        QTest::newRow("TRUE") << QStringList{"Bob", "10.1.2.3", "TRUE"} << false << true;
-        QTest::newRow("four") << QStringList{"Bob", "10.1.2.3", "no", "x"} << false << true;
+        QTest::newRow("true") << QStringList{"Bob", "127.0.0.9", "true"} << true << true;
+        QTest::newRow("TRUE") << QStringList{"Bob", "127.0.0.9", "TRUE"} << false << true;
+        QTest::newRow("four") << QStringList{"Bob", "127.0.0.9", "no", "x"} << false << true;
         QTest::newRow("one") << QStringList{"Bob"} << false << false;
-        QTest::newRow("two") << QStringList{"Bob", "10.1.2.3"} << false << false;
+        QTest::newRow("two") << QStringList{"Bob", "127.0.0.9"} << false << false;
     }
     void commandLine()
     {
@@ -339,7 +340,14 @@ private slots:
         if (params.isEmpty())
             QCOMPARE(tb.t->myname, QString("You"));
         else if (connects)
-            QCOMPARE(tb.t->hostaddr, QString("10.1.2.3"));
+            QCOMPARE(tb.t->hostaddr, QString("127.0.0.9"));
+        if (connects && !hosts) {
+            // Nothing listens at 127.0.0.9 here: the table stays open and says so.
+            QTRY_VERIFY_WITH_TIMEOUT(tb.t->chatPane()->paragraphText(tb.t->chatPane()->paragraphCount() - 1)
+                                         .contains("Could not connect"),
+                                     20000);
+            QVERIFY(!tb.t->loggedin);
+        }
         const auto parsed = parseCommandLine({"--home", "/tmp", "Bob", "--port", "7001", "x", "true"});
         QCOMPARE(parsed.params, (QStringList{"Bob", "x", "true"}));
         QCOMPARE(parsed.port, 7001);
