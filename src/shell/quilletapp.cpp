@@ -2,6 +2,7 @@
 
 #include "client/tchat.h"
 #include "net/guard.h"
+#include "protocol/commands.h"
 #include "server/tserver.h"
 #include "shell/profile.h"
 #include "shell/singleinstance.h"
@@ -28,7 +29,11 @@ CommandLine parseCommandLine(const QStringList &arguments)
     CommandLine cl;
     for (int i = 0; i < arguments.size(); ++i) {
         const QString &a = arguments[i];
-        if (a == "--home" || a == "--port") {
+        if (a == "--help" || a == "-h") {
+            cl.help = true;
+        } else if (a == "--version") {
+            cl.version = true;
+        } else if (a == "--home" || a == "--port") {
             if (i + 1 >= arguments.size()) {
                 cl.error = a + " needs a value";
                 return cl;
@@ -50,6 +55,20 @@ CommandLine parseCommandLine(const QStringList &arguments)
         }
     }
     return cl;
+}
+
+QString usageText()
+{
+    return QStringLiteral(
+        "Usage: quillet [options]                 play a solo game against three computer players\n"
+        "       quillet [options] NAME HOST true  host a game for others on the game port\n"
+        "       quillet [options] NAME HOST join  join the game hosted at HOST\n"
+        "\n"
+        "Options:\n"
+        "  --home DIR   keep the settings and tally files in DIR\n"
+        "  --port N     use game port N instead of 7772\n"
+        "  --version    print the version and end\n"
+        "  --help       print this text and end\n");
 }
 
 QuilletApp::QuilletApp(const CommandLine &commandLine) : commandLine_(commandLine)
@@ -99,14 +118,27 @@ void QuilletApp::start()
 
 int runQuillet(int argc, char **argv)
 {
+    // The command line is read before the window system is touched, so
+    // --help and --version work without a display.
+    QStringList arguments;
+    for (int i = 1; i < argc; ++i)
+        arguments << QString::fromLocal8Bit(argv[i]);
+    const CommandLine cl = parseCommandLine(arguments);
+    if (!cl.error.isEmpty()) {
+        std::fprintf(stderr, "quillet: %s\n%s", qPrintable(cl.error), qPrintable(usageText()));
+        return 2;
+    }
+    if (cl.help) {
+        std::fputs(qPrintable(usageText()), stdout);
+        return 0;
+    }
+    if (cl.version) {
+        std::printf("quillet %s\n", kVersion.data());
+        return 0;
+    }
     QApplication app(argc, argv);
     QApplication::setApplicationName("Quillet");
     QApplication::setApplicationDisplayName("Quillet");
-    const CommandLine cl = parseCommandLine(app.arguments().mid(1));
-    if (!cl.error.isEmpty()) {
-        std::fprintf(stderr, "quillet: %s\n", qPrintable(cl.error));
-        return 2;
-    }
     const QString home = cl.home.isEmpty() ? QCoreApplication::applicationDirPath() : cl.home;
     SingleInstance instance(SingleInstance::keyFor(home));
     if (instance.anotherRuns())

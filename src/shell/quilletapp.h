@@ -18,7 +18,12 @@ struct CommandLine {
     int port = 7772;     // --port N: the game port (hosting and joining)
     QStringList params;  // name, address, "true"
     QString error;       // non-empty: the command line cannot be used
+    bool help = false;   // --help: print the usage and end
+    bool version = false; // --version
 };
+
+// What `quillet --help` prints.
+QString usageText();
 
 // Our own options (--home, --port) may stand anywhere; everything else is
 // positional.

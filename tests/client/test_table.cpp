@@ -352,6 +352,8 @@ private slots:
         QCOMPARE(parsed.params, (QStringList{"Bob", "x", "true"}));
         QCOMPARE(parsed.port, 7001);
         QVERIFY(!parseCommandLine({"--port", "0"}).error.isEmpty());
+        QVERIFY(!parseCommandLine({"--home"}).error.isEmpty());
+        QVERIFY(parseCommandLine({"Bob", "--help"}).help);
     }
 
     void singleInstance()
