@@ -36,6 +36,16 @@ inline void putWord(std::uint8_t *at, unsigned v)
     at[1] = std::uint8_t(v);
 }
 
+// A run item: 0x00, the length less 16 (high byte first), the byte. Returns
+// the item's size.
+inline std::size_t putRun(std::uint8_t *at, std::size_t run, std::uint8_t b)
+{
+    at[0] = 0;
+    putWord(at + 1, unsigned(run - kMinRun));
+    at[3] = b;
+    return 4;
+}
+
 inline std::uint64_t load64(const std::uint8_t *p)
 {
     std::uint64_t v;
@@ -127,10 +137,7 @@ std::size_t TLZR::Compress(std::span<const std::uint8_t> src, std::span<std::uin
                     std::size_t run = 16;
                     while (run < runLimit && in[x + run] == b)
                         ++run;
-                    out[y] = 0;
-                    putWord(out + y + 1, unsigned(run - kMinRun));
-                    out[y + 3] = b;
-                    y += 4;
+                    y += putRun(out + y, run, b);
                     x += run;
                     ctrl = (ctrl << 1) | 1;
                     ++items;
@@ -168,10 +175,7 @@ std::size_t TLZR::Compress(std::span<const std::uint8_t> src, std::span<std::uin
             ++run;
 
         if (run >= kMinRun) {
-            out[y] = 0;
-            putWord(out + y + 1, unsigned(run - kMinRun));
-            out[y + 3] = b;
-            y += 4;
+            y += putRun(out + y, run, b);
             x += run;
             ctrl = (ctrl << 1) | 1;
         } else {

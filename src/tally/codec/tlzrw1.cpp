@@ -146,6 +146,20 @@ private:
 
 Tlzrw1::Tlzrw1() = default;
 
+std::unique_ptr<Input> Tlzrw1::openInput() const
+{
+    if (UseStream)
+        return InputStream ? openStreamInput(*InputStream) : nullptr;
+    return openFileInput(InputFile);
+}
+
+std::unique_ptr<Output> Tlzrw1::openOutput() const
+{
+    if (UseStream)
+        return OutputStream ? openStreamOutput(*OutputStream) : nullptr;
+    return createFileOutput(OutputFile);
+}
+
 std::uint64_t Tlzrw1::Compress()
 {
     TCompressMode mode = CompressMode;
@@ -163,18 +177,10 @@ std::uint64_t Tlzrw1::Compress()
     if (!size || *size >= kMaxInput)
         throw ELzrw1Exception(t.size());
 
-    std::unique_ptr<Input> in;
-    if (UseStream)
-        in = openStreamInput(*InputStream);
-    else
-        in = openFileInput(InputFile);
+    std::unique_ptr<Input> in = openInput();
     if (!in)
         throw ELzrw1Exception(t.openInput());
-    std::unique_ptr<Output> out;
-    if (UseStream)
-        out = OutputStream ? openStreamOutput(*OutputStream) : nullptr;
-    else
-        out = createFileOutput(OutputFile);
+    std::unique_ptr<Output> out = openOutput();
     if (!out)
         throw ELzrw1Exception(t.openOutput());
 
@@ -230,18 +236,10 @@ std::uint64_t Tlzrw1::Decompress()
     const Texts t{UseStream, InputFile, OutputFile};
     Buffers buf = getBuffers(t.buffers());
 
-    std::unique_ptr<Input> in;
-    if (UseStream)
-        in = InputStream ? openStreamInput(*InputStream) : nullptr;
-    else
-        in = openFileInput(InputFile);
+    std::unique_ptr<Input> in = openInput();
     if (!in)
         throw ELzrw1Exception(t.openInput());
-    std::unique_ptr<Output> out;
-    if (UseStream)
-        out = OutputStream ? openStreamOutput(*OutputStream) : nullptr;
-    else
-        out = createFileOutput(OutputFile);
+    std::unique_ptr<Output> out = openOutput();
     if (!out)
         throw ELzrw1Exception(t.openOutput());
 
@@ -322,11 +320,7 @@ TCompressMode Tlzrw1::Advise()
         size = fileSize(InputFile);
     if (!size)
         throw ELzrw1Exception(t.adviseSize());
-    std::unique_ptr<Input> in;
-    if (UseStream)
-        in = openStreamInput(*InputStream);
-    else
-        in = openFileInput(InputFile);
+    std::unique_ptr<Input> in = openInput();
     if (!in)
         throw ELzrw1Exception(t.adviseOpen());
 

@@ -9,11 +9,17 @@
 #include <cstdint>
 #include <functional>
 #include <istream>
+#include <memory>
 #include <ostream>
 #include <stdexcept>
 #include <string>
 
 namespace quillet {
+
+namespace container {
+class Input;
+class Output;
+} // namespace container
 
 class ELzrw1Exception : public std::runtime_error {
 public:
@@ -52,6 +58,11 @@ public:
     TCompressMode Advise();
 
 private:
+    // The input and output of one operation (file or stream); null when they
+    // cannot be opened, so each operation reports it with its own text.
+    std::unique_ptr<container::Input> openInput() const;
+    std::unique_ptr<container::Output> openOutput() const;
+
     void caption(const std::string &text) const
     {
         if (OnCaption)
