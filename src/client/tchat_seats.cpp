@@ -60,6 +60,16 @@ const char *const kFamilies[] = {"label_playername", "label_score", "label_trick
                                  "label_bidlabel", "image_cards", "image_played", "image_turn",
                                  "image_eyes", "image_winner", "image_thumb", "image_trickwinner"};
 
+// Every control of a panel is named by its family and the seat it shows.
+void nameSeatControls(SeatPanel &sp, int seat)
+{
+    QLabel *controls[] = {sp.label_playername, sp.label_score, sp.label_tricks, sp.label_bid,
+                          sp.label_bidlabel, sp.image_cards, sp.image_played, sp.image_turn,
+                          sp.image_eyes, sp.image_winner, sp.image_thumb, sp.image_trickwinner};
+    for (std::size_t f = 0; f < std::size(kFamilies); ++f)
+        controls[f]->setObjectName(QString::fromLatin1(kFamilies[f]) + QString::number(seat));
+}
+
 } // namespace
 
 void Tchat::buildSeatPanels()
@@ -98,14 +108,8 @@ void Tchat::buildSeatPanels()
         setTextColour(sp.label_bidlabel, kNotYetBid);
     }
     // Names carry the seat number they show; before login that is the position.
-    for (int s = 1; s <= 4; ++s) {
-        SeatPanel &sp = seats_[static_cast<std::size_t>(s)];
-        QLabel *controls[] = {sp.label_playername, sp.label_score, sp.label_tricks, sp.label_bid,
-                              sp.label_bidlabel, sp.image_cards, sp.image_played, sp.image_turn,
-                              sp.image_eyes, sp.image_winner, sp.image_thumb, sp.image_trickwinner};
-        for (std::size_t f = 0; f < std::size(kFamilies); ++f)
-            controls[f]->setObjectName(QString::fromLatin1(kFamilies[f]) + QString::number(s));
-    }
+    for (int s = 1; s <= 4; ++s)
+        nameSeatControls(seats_[static_cast<std::size_t>(s)], s);
 }
 
 void Tchat::sortstuff(int slot)
@@ -117,12 +121,7 @@ void Tchat::sortstuff(int slot)
     for (int s = 1; s <= 4; ++s) {
         const int position = ((s - slot) % 4 + 4) % 4 + 1;
         seats_[static_cast<std::size_t>(s)] = byPosition[static_cast<std::size_t>(position)];
-        SeatPanel &sp = seats_[static_cast<std::size_t>(s)];
-        QLabel *controls[] = {sp.label_playername, sp.label_score, sp.label_tricks, sp.label_bid,
-                              sp.label_bidlabel, sp.image_cards, sp.image_played, sp.image_turn,
-                              sp.image_eyes, sp.image_winner, sp.image_thumb, sp.image_trickwinner};
-        for (std::size_t f = 0; f < std::size(kFamilies); ++f)
-            controls[f]->setObjectName(QString::fromLatin1(kFamilies[f]) + QString::number(s));
+        nameSeatControls(seats_[static_cast<std::size_t>(s)], s);
     }
 }
 
