@@ -1,6 +1,7 @@
 #include "shell/tgamestart.h"
 
 #include "ui/kit.h"
+#include "shell/windowplace.h"
 #include "ui/pictures.h"
 
 #include <QLabel>
@@ -14,10 +15,7 @@ Tgamestart::Tgamestart(QWidget *parent)
     setObjectName("Tgamestart");
     setWindowTitle("Pomvane - Game Start");
     setFixedSize(420, 190);
-    QPalette pal = palette();
-    pal.setBrush(QPalette::Window, QBrush(pictures::background(pictures::Background::Side)));
-    setPalette(pal);
-    setAutoFillBackground(true);
+    useSideBackground(this);
 
     auto *heading = new QLabel("Game Options", this);
     QFont f = heading->font();

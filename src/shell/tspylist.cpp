@@ -1,6 +1,7 @@
 #include "shell/tspylist.h"
 
 #include "protocol/message.h"
+#include "shell/windowplace.h"
 #include "ui/pictures.h"
 
 #include <QAction>
@@ -19,10 +20,7 @@ Tspylist::Tspylist(QWidget *parent) : QDialog(parent, Qt::Tool | Qt::WindowStays
     setObjectName("Tspylist");
     setWindowTitle("Quillet-Spys");
     setFixedSize(200, 240);
-    QPalette pal = palette();
-    pal.setBrush(QPalette::Window, QBrush(pictures::background(pictures::Background::Side)));
-    setPalette(pal);
-    setAutoFillBackground(true);
+    useSideBackground(this);
 
     auto *label = new QLabel("Spy List", this);
     QFont f = label->font();

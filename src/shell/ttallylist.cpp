@@ -1,6 +1,7 @@
 #include "shell/ttallylist.h"
 
 #include "ui/kit.h"
+#include "shell/windowplace.h"
 #include "ui/pictures.h"
 
 #include <QFrame>
@@ -70,10 +71,7 @@ Ttallylist::Ttallylist(QWidget *parent) : QDialog(parent)
     setObjectName("Ttallylist");
     setWindowTitle("Quillet - Tally List");
     setFixedSize(kWidth, kHeight);
-    QPalette pal = palette();
-    pal.setBrush(QPalette::Window, QBrush(pictures::background(pictures::Background::Side)));
-    setPalette(pal);
-    setAutoFillBackground(true);
+    useSideBackground(this);
     buildControls();
 
     confirm = [this](const QString &question) {
