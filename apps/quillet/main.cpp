@@ -1,3 +1,3 @@
-#include "shell/quilletapp.h"
+#include "app/quilletapp.h"
 
 int main(int argc, char **argv) { return quillet::runQuillet(argc, argv); }

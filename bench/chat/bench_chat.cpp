@@ -1,8 +1,8 @@
 // Prints timings of the chat pane; run it with no display (it picks the
 // offscreen platform itself unless another is set).
-#include "shell/chatlogic.h"
-#include "shell/chatpane.h"
-#include "shell/colortext.h"
+#include "chat/chatlogic.h"
+#include "chat/chatpane.h"
+#include "chat/colortext.h"
 
 #include <QApplication>
 #include <QElapsedTimer>

@@ -3,8 +3,8 @@
 //
 // usage: bench_sound [rounds]
 
-#include "shell/soundplayer.h"
-#include "shell/wavereader.h"
+#include "sound/soundplayer.h"
+#include "sound/wavereader.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>

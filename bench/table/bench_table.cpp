@@ -6,8 +6,8 @@
 //   bench_table [--idle-seconds N] [--type h|f|m] [--shots DIR] [--pause MS]
 #include "client/tchat.h"
 #include "server/tserver.h"
-#include "shell/quilletapp.h"
-#include "shell/smallwindows.h"
+#include "app/quilletapp.h"
+#include "windows/smallwindows.h"
 #include "ui/kit.h"
 #include "ui/pictures.h"
 

@@ -4,11 +4,11 @@
 #include "net/guard.h"
 #include "protocol/cards.h"
 #include "protocol/commands.h"
-#include "shell/chatinput.h"
-#include "shell/chatlogic.h"
-#include "shell/chatpane.h"
-#include "shell/colortext.h"
-#include "shell/soundplayer.h"
+#include "chat/chatinput.h"
+#include "chat/chatlogic.h"
+#include "chat/chatpane.h"
+#include "chat/colortext.h"
+#include "sound/soundplayer.h"
 #include "ui/pictures.h"
 
 #include <QAction>

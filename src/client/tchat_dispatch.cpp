@@ -4,10 +4,10 @@
 #include "client/tchat.h"
 #include "protocol/cards.h"
 #include "protocol/commands.h"
-#include "shell/sidewindows.h"
-#include "shell/smallwindows.h"
-#include "shell/tspylist.h"
-#include "shell/ttallylist.h"
+#include "windows/sidewindows.h"
+#include "windows/smallwindows.h"
+#include "windows/tspylist.h"
+#include "windows/ttallylist.h"
 #include "ui/kit.h"
 
 #include <QLabel>

@@ -3,8 +3,8 @@
 #include "client/tchat.h"
 #include "protocol/cards.h"
 #include "protocol/commands.h"
-#include "shell/sidewindows.h"
-#include "shell/tlasttrick.h"
+#include "windows/sidewindows.h"
+#include "windows/tlasttrick.h"
 #include "ui/kit.h"
 #include "ui/pictures.h"
 

@@ -5,11 +5,11 @@
 #include "client/tchat.h"
 #include "protocol/cards.h"
 #include "protocol/commands.h"
-#include "shell/sidewindows.h"
-#include "shell/tgamestart.h"
-#include "shell/tlasttrick.h"
-#include "shell/tscore.h"
-#include "shell/ttallylist.h"
+#include "windows/sidewindows.h"
+#include "windows/tgamestart.h"
+#include "windows/tlasttrick.h"
+#include "windows/tscore.h"
+#include "windows/ttallylist.h"
 #include "ui/kit.h"
 
 #include <QAction>

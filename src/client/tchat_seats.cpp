@@ -3,8 +3,8 @@
 #include "client/labelstyle.h"
 #include "client/tchat.h"
 #include "protocol/cards.h"
-#include "shell/sidewindows.h"
-#include "shell/tscore.h"
+#include "windows/sidewindows.h"
+#include "windows/tscore.h"
 #include "ui/kit.h"
 #include "ui/pictures.h"
 

@@ -3,14 +3,14 @@
 #include "client/tchat.h"
 #include "net/guard.h"
 #include "protocol/commands.h"
-#include "shell/chatinput.h"
-#include "shell/chatpane.h"
-#include "shell/colortext.h"
-#include "shell/profile.h"
-#include "shell/settingsvalues.h"
-#include "shell/sidewindows.h"
-#include "shell/tlasttrick.h"
-#include "shell/tscore.h"
+#include "chat/chatinput.h"
+#include "chat/chatpane.h"
+#include "chat/colortext.h"
+#include "settings/profile.h"
+#include "settings/settingsvalues.h"
+#include "windows/sidewindows.h"
+#include "windows/tlasttrick.h"
+#include "windows/tscore.h"
 
 #include <QAction>
 #include <QColorDialog>

@@ -3,7 +3,7 @@
 #include "autoplayer.h"
 #include "client/tchat.h"
 #include "server/tserver.h"
-#include "shell/quilletapp.h"
+#include "app/quilletapp.h"
 #include "ui/pictures.h"
 
 #include <QElapsedTimer>

@@ -4,9 +4,9 @@
 #include "client/tchat.h"
 #include "protocol/cards.h"
 #include "server/tserver.h"
-#include "shell/quilletapp.h"
-#include "shell/tscore.h"
-#include "shell/ttallylist.h"
+#include "app/quilletapp.h"
+#include "windows/tscore.h"
+#include "windows/ttallylist.h"
 #include "ui/kit.h"
 #include "ui/pictures.h"
 

@@ -2,12 +2,12 @@
 // the mouse drive it, with no connection.
 #include "client/tchat.h"
 #include "protocol/message.h"
-#include "shell/chatpane.h"
-#include "shell/quilletapp.h"
-#include "shell/singleinstance.h"
-#include "shell/tlasttrick.h"
-#include "shell/tscore.h"
-#include "shell/tspylist.h"
+#include "chat/chatpane.h"
+#include "app/quilletapp.h"
+#include "app/singleinstance.h"
+#include "windows/tlasttrick.h"
+#include "windows/tscore.h"
+#include "windows/tspylist.h"
 #include "ui/kit.h"
 #include "ui/pictures.h"
 

@@ -1,10 +1,10 @@
 // The table's options: the settings file read at login and written after
 // changes, chat sending, phrase buttons, chatter sounds and the seat menu.
 #include "client/tchat.h"
-#include "shell/chatinput.h"
-#include "shell/chatpane.h"
-#include "shell/profile.h"
-#include "shell/quilletapp.h"
+#include "chat/chatinput.h"
+#include "chat/chatpane.h"
+#include "settings/profile.h"
+#include "app/quilletapp.h"
 #include "ui/pictures.h"
 
 #include <QAction>

@@ -1,6 +1,6 @@
 // The tally window driven as the table and the user drive it: games across
 // restarts, following and dropping players, reset, damaged and failing files.
-#include "shell/ttallylist.h"
+#include "windows/ttallylist.h"
 
 #include <QDir>
 #include <QFile>

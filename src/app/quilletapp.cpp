@@ -1,0 +1,164 @@
+#include "app/quilletapp.h"
+
+#include "client/tchat.h"
+#include "net/guard.h"
+#include "protocol/commands.h"
+#include "server/tserver.h"
+#include "settings/profile.h"
+#include "app/singleinstance.h"
+#include "windows/smallwindows.h"
+#include "windows/tgamestart.h"
+#include "windows/tlasttrick.h"
+#include "windows/tscore.h"
+#include "windows/tspylist.h"
+#include "windows/ttallylist.h"
+#include "ui/pictures.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QIcon>
+#include <QMessageBox>
+#include <QTimer>
+
+#include <cstdio>
+
+namespace quillet {
+
+CommandLine parseCommandLine(const QStringList &arguments)
+{
+    CommandLine cl;
+    for (int i = 0; i < arguments.size(); ++i) {
+        const QString &a = arguments[i];
+        if (a == "--help" || a == "-h") {
+            cl.help = true;
+        } else if (a == "--version") {
+            cl.version = true;
+        } else if (a == "--home" || a == "--port") {
+            if (i + 1 >= arguments.size()) {
+                cl.error = a + " needs a value";
+                return cl;
+            }
+            const QString value = arguments[++i];
+            if (a == "--home") {
+                cl.home = value;
+            } else {
+                bool ok = false;
+                const int port = value.toInt(&ok);
+                if (!ok || port < 1 || port > 65535) {
+                    cl.error = "--port needs a number from 1 to 65535";
+                    return cl;
+                }
+                cl.port = port;
+            }
+        } else {
+            cl.params << a;
+        }
+    }
+    return cl;
+}
+
+QString usageText()
+{
+    return QStringLiteral(
+        "Usage: quillet [options]                 play a solo game against three computer players\n"
+        "       quillet [options] NAME HOST true  host a game for others on the game port\n"
+        "       quillet [options] NAME HOST join  join the game hosted at HOST\n"
+        "\n"
+        "Options:\n"
+        "  --home DIR   keep the settings and tally files in DIR\n"
+        "  --port N     use game port N instead of 7772\n"
+        "  --version    print the version and end\n"
+        "  --help       print this text and end\n");
+}
+
+QuilletApp::QuilletApp(const CommandLine &commandLine) : commandLine_(commandLine)
+{
+    // The windows in their fixed order; the table is the main window.
+    table_ = new Tchat;
+    table_->serverPort = commandLine_.port;
+    table_->homeDir = commandLine_.home;
+    windows_.help = new Thelp(table_);
+    windows_.about = new Tabout(table_);
+    windows_.lasttrick = new Tlasttrick(table_);
+    windows_.score = new Tscore(table_);
+    windows_.server = new TServer(this);
+    windows_.tally = new Ttallylist(table_);
+    windows_.tally->setFilePath(dataFilePath(commandLine_.home, "quillettally.tld"));
+    windows_.tally->loadchecklist = [this] { table_->loadchecklist(); };
+    windows_.spylist = new Tspylist(table_);
+    windows_.phrases = new Tphrases(table_);
+    windows_.download = new Tdownload(table_);
+    windows_.gamestart = new Tgamestart(table_);
+    table_->attach(&windows_);
+    windows_.tally->loadFile(); // may tell of an unreadable file
+
+    windows_.download->setHome(commandLine_.home);
+    windows_.download->exitProgram = [this] { table_->close(); };
+
+    TServer *server = windows_.server;
+    server->setNoticeHandler([this](const std::string &text) {
+        table_->messageBox(QString::fromStdString(text));
+    });
+    table_->startServer = [this, server](bool solo) {
+        // Slot 1 is the host's own table, which always comes over loopback.
+        server->setLoopbackHost(true);
+        server->startListening(commandLine_.port, solo);
+    };
+}
+
+QuilletApp::~QuilletApp() { delete table_; }
+
+void QuilletApp::start()
+{
+    table_->show();
+    QTimer::singleShot(0, table_, [this] {
+        guarded([&] { table_->processparams(commandLine_.params); });
+    });
+}
+
+int runQuillet(int argc, char **argv)
+{
+    // The command line is read before the window system is touched, so
+    // --help and --version work without a display.
+    QStringList arguments;
+    for (int i = 1; i < argc; ++i)
+        arguments << QString::fromLocal8Bit(argv[i]);
+    const CommandLine cl = parseCommandLine(arguments);
+    if (!cl.error.isEmpty()) {
+        std::fprintf(stderr, "quillet: %s\n%s", qPrintable(cl.error), qPrintable(usageText()));
+        return 2;
+    }
+    if (cl.help) {
+        std::fputs(qPrintable(usageText()), stdout);
+        return 0;
+    }
+    if (cl.version) {
+        std::printf("quillet %s\n", kVersion.data());
+        return 0;
+    }
+    QApplication app(argc, argv);
+    QApplication::setApplicationName("Quillet");
+    QApplication::setApplicationDisplayName("Quillet");
+    const QString home = cl.home.isEmpty() ? QCoreApplication::applicationDirPath() : cl.home;
+    SingleInstance instance(SingleInstance::keyFor(home));
+    if (instance.anotherRuns())
+        return 0;
+
+    setDefaultErrorSink([](const std::string &text) {
+        QMessageBox::warning(QApplication::activeWindow(), "Quillet", QString::fromStdString(text));
+    });
+    pictures::init(app.devicePixelRatio());
+    QApplication::setWindowIcon(QIcon(pictures::logo()));
+    QuilletApp quillet(cl);
+    QObject::connect(&instance, &SingleInstance::raiseRequested, quillet.table(), [&] {
+        Tchat *t = quillet.table();
+        if (t->isMinimized())
+            t->showNormal();
+        t->raise();
+        t->activateWindow();
+    });
+    quillet.start();
+    return app.exec();
+}
+
+} // namespace quillet

@@ -1,0 +1,54 @@
+// The program: command line, the windows in their creation order, and the
+// wiring between the table and the in-process server.
+#pragma once
+
+#include "windows/sidewindows.h"
+
+#include <QObject>
+#include <QStringList>
+
+#include <memory>
+
+namespace quillet {
+
+class Tchat;
+
+struct CommandLine {
+    QString home;        // --home DIR: where the settings and tally files live
+    int port = 7772;     // --port N: the game port (hosting and joining)
+    QStringList params;  // name, address, "true"
+    QString error;       // non-empty: the command line cannot be used
+    bool help = false;   // --help: print the usage and end
+    bool version = false; // --version
+};
+
+// What `quillet --help` prints.
+QString usageText();
+
+// Our own options (--home, --port) may stand anywhere; everything else is
+// positional.
+CommandLine parseCommandLine(const QStringList &arguments);
+
+class QuilletApp : public QObject {
+    Q_OBJECT
+public:
+    explicit QuilletApp(const CommandLine &commandLine);
+    ~QuilletApp() override;
+
+    // Shows the table; the command line is processed once it is shown.
+    void start();
+
+    Tchat *table() const { return table_; }
+    SideWindows &windows() { return windows_; }
+    const CommandLine &commandLine() const { return commandLine_; }
+
+private:
+    CommandLine commandLine_;
+    Tchat *table_ = nullptr;
+    SideWindows windows_;
+};
+
+// main(): the single-instance check, then the program.
+int runQuillet(int argc, char **argv);
+
+} // namespace quillet
