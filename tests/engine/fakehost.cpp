@@ -11,7 +11,7 @@ void FakeHost::sendToSlot(int slot, const std::string &message)
     std::string text = message;
     if (!text.empty() && text.back() == kTerminator)
         text.pop_back();
-    log.push_back({slot, text});
+    log.push_back({slot, text, now});
     if (onSend)
         onSend(slot, text);
 }

@@ -20,6 +20,7 @@ public:
     struct Sent {
         int slot;
         std::string text;  // without the terminator
+        long long time = 0; // the clock when it was sent
     };
     struct Timer {
         bool armed = false;

@@ -9,13 +9,14 @@ QObject *makeTestPlay();
 QObject *makeTestComputer();
 QObject *makeTestTakeover();
 QObject *makeTestGames();
+QObject *makeTestGolden();
 
 int main(int argc, char **argv)
 {
     QCoreApplication app(argc, argv);
     int failed = 0;
     for (auto make : {makeTestRound, makeTestPlay, makeTestComputer, makeTestTakeover,
-                      makeTestGames}) {
+                      makeTestGames, makeTestGolden}) {
         std::unique_ptr<QObject> t(make());
         failed += QTest::qExec(t.get(), argc, argv);
     }
