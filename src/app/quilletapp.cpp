@@ -16,11 +16,14 @@
 
 #include <QApplication>
 #include <QDir>
+#include <QFileInfo>
 #include <QIcon>
 #include <QMessageBox>
 #include <QTimer>
 
 #include <cstdio>
+#include <filesystem>
+#include <system_error>
 
 namespace quillet {
 
@@ -57,6 +60,19 @@ CommandLine parseCommandLine(const QStringList &arguments)
     return cl;
 }
 
+QString prepareHome(const QString &home)
+{
+    if (home.isEmpty() || QFileInfo(home).isDir())
+        return QString();
+    std::error_code ec;
+    std::filesystem::create_directories(QFile::encodeName(home).toStdString(), ec);
+    if (QFileInfo(home).isDir())
+        return QString();
+    if (!ec)
+        ec = std::make_error_code(std::errc::not_a_directory);
+    return "The folder " + home + " cannot be made (" + QString::fromStdString(ec.message()) + ").";
+}
+
 QString usageText()
 {
     return QStringLiteral(
@@ -71,7 +87,8 @@ QString usageText()
         "  --help       print this text and end\n");
 }
 
-QuilletApp::QuilletApp(const CommandLine &commandLine) : commandLine_(commandLine)
+QuilletApp::QuilletApp(const CommandLine &commandLine)
+    : commandLine_(commandLine), homeError_(prepareHome(commandLine.home))
 {
     // The windows in their fixed order; the table is the main window.
     table_ = new Tchat;
@@ -90,7 +107,13 @@ QuilletApp::QuilletApp(const CommandLine &commandLine) : commandLine_(commandLin
     windows_.download = new Tdownload(table_);
     windows_.gamestart = new Tgamestart(table_);
     table_->attach(&windows_);
+    if (!homeError_.isEmpty()) {
+        homeError_ += "\nThis game runs without its settings and tally files: nothing is saved.";
+        table_->settingsWritable = false;
+        windows_.tally->disableSaving("the folder " + commandLine_.home + " cannot be made.");
+    }
     windows_.tally->loadFile(); // may tell of an unreadable file
+    reportFileFailures();
 
     windows_.download->setHome(commandLine_.home);
     windows_.download->exitProgram = [this] { table_->close(); };
@@ -108,10 +131,29 @@ QuilletApp::QuilletApp(const CommandLine &commandLine) : commandLine_(commandLin
 
 QuilletApp::~QuilletApp() { delete table_; }
 
+void QuilletApp::reportFileFailures()
+{
+    // A tally that could not be saved is said in the chat; once the table
+    // closes its chat is no longer seen, so then in a box.
+    connect(windows_.tally, &Ttallylist::saveFailed, table_, [this](const QString &reason) {
+        const QString text = "Tally not saved: " + reason;
+        if (tableClosing_)
+            table_->messageBox(text);
+        else
+            table_->systemLine(text);
+    });
+    connect(table_, &Tchat::windowClosing, this, [this] {
+        tableClosing_ = true;
+        windows_.tally->saveIfChanged();
+    });
+}
+
 void QuilletApp::start()
 {
     table_->show();
     QTimer::singleShot(0, table_, [this] {
+        if (!homeError_.isEmpty())
+            table_->messageBox(homeError_);
         guarded([&] { table_->processparams(commandLine_.params); });
     });
 }

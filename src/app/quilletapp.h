@@ -29,6 +29,10 @@ QString usageText();
 // positional.
 CommandLine parseCommandLine(const QStringList &arguments);
 
+// Makes the --home folder, with its parents, when it is missing. Empty when
+// it is there, else what stands in the way.
+QString prepareHome(const QString &home);
+
 class QuilletApp : public QObject {
     Q_OBJECT
 public:
@@ -41,9 +45,15 @@ public:
     Tchat *table() const { return table_; }
     SideWindows &windows() { return windows_; }
     const CommandLine &commandLine() const { return commandLine_; }
+    // Why the --home folder cannot be used (shown at start); empty when it can.
+    QString homeError() const { return homeError_; }
 
 private:
+    void reportFileFailures();
+
     CommandLine commandLine_;
+    QString homeError_;
+    bool tableClosing_ = false;
     Tchat *table_ = nullptr;
     SideWindows windows_;
 };

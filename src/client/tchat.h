@@ -91,7 +91,9 @@ public:
 
     // Settings.
     QString homeDir;   // --home, empty for the default place
+    bool settingsWritable = true; // false: the folder cannot be used, nothing is written
     QString settingsPath() const;
+    void settingsNotSaved(const QString &error); // the chat, or a box while closing
     void loadinifile();
     void saveinifile();
     void savePhrases();

@@ -118,7 +118,7 @@ void Tchat::saveinifile()
 {
     // Before the first read the options are only the design's; writing them
     // would replace what the player stored.
-    if (!settingsRead_)
+    if (!settingsRead_ || !settingsWritable)
         return;
     ProfileFile file(settingsPath());
     QuilletSettings s;
@@ -141,19 +141,32 @@ void Tchat::saveinifile()
     s.ltLeft = ltLeft;
     writeSettings(file, s);
     QString error;
-    if (!file.save(&error) && !error.isEmpty())
+    if (!file.save(&error))
+        settingsNotSaved(error);
+}
+
+void Tchat::settingsNotSaved(const QString &error)
+{
+    // A closing table's chat is no longer seen.
+    if (closing_)
+        messageBox("Settings not saved: " + error);
+    else
         systemLine("Settings not saved: " + error);
 }
 
 void Tchat::savePhrases()
 {
     // Only the nine phrase keys: nothing stored by the player is replaced.
+    if (!settingsWritable)
+        return;
     ProfileFile file(settingsPath());
     QString phrases[9];
     for (int i = 0; i < 9; ++i)
         phrases[i] = phrase(i + 1);
     writePhrases(file, phrases);
-    file.save();
+    QString error;
+    if (!file.save(&error))
+        settingsNotSaved(error);
 }
 
 void Tchat::closeRule()

@@ -1,12 +1,15 @@
 #include "settings/profile.h"
 
+#include "tally/codec/safefile.h"
+
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 #include <QStandardPaths>
 #include <QStringDecoder>
+
+#include <cerrno>
 
 namespace {
 
@@ -309,21 +312,12 @@ bool ProfileFile::save(QString *error)
     const QByteArray out = contents();
     if (now.exists && now.bytes == out)
         return true;
-    QSaveFile file(m_path);
-    file.setDirectWriteFallback(false);
-    if (!file.open(QIODevice::WriteOnly))
+    if (!quillet::safefile::replaceWith(QFile::encodeName(m_path).toStdString(), out.constData(),
+                                        std::size_t(out.size()))) {
+        const int why = errno;
         return failed(QStringLiteral("cannot write %1: %2")
-                          .arg(QDir::toNativeSeparators(m_path), file.errorString()));
-    // Flush first: a write error showing only when the buffer is flushed
-    // must not let commit() put a short file in place of the old one.
-    if (file.write(out) != out.size() || !file.flush() || file.error() != QFileDevice::NoError) {
-        file.cancelWriting();
-        return failed(QStringLiteral("cannot write %1: %2")
-                          .arg(QDir::toNativeSeparators(m_path), file.errorString()));
+                          .arg(QDir::toNativeSeparators(m_path), qt_error_string(why)));
     }
-    if (!file.commit())
-        return failed(QStringLiteral("cannot write %1: %2")
-                          .arg(QDir::toNativeSeparators(m_path), file.errorString()));
     m_diskBytes = out;
     m_diskExists = true;
     m_writes.clear();

@@ -45,8 +45,8 @@ public:
 
     // The bytes save() writes.
     QByteArray contents() const;
-    // Replaces the file atomically (temporary file in the same directory, then
-    // rename). If the file changed on disk since it was loaded, the writes made
+    // Replaces the file atomically (safefile: nothing but the complete file
+    // is ever left, even by a killed program). If the file changed on disk since it was loaded, the writes made
     // here are applied to the new contents, so other programs' changes stay.
     // Writes nothing when the file already holds these bytes.
     bool save(QString *error = nullptr);

@@ -1,10 +1,12 @@
 #include "tally/tallyfile.h"
 
+#include "tally/codec/safefile.h"
 #include "tally/codec/tlzrw1.h"
 
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
+
+#include <cerrno>
 
 #include <sstream>
 #include <string>
@@ -117,19 +119,15 @@ TallyFile::Loaded TallyFile::load() const
     return result;
 }
 
-bool TallyFile::keepDamaged(QString *error) const
+QString TallyFile::keepDamaged(QString *error) const
 {
-    const QString bad = damagedPath();
-    if (QFileInfo::exists(bad) && !QFile::remove(bad)) {
-        setError(error, "Cannot replace " + bad);
-        return false;
+    const auto kept = safefile::keepAside(QFile::encodeName(path_).toStdString(), kDamagedSuffix);
+    if (!kept) {
+        const int why = errno;
+        setError(error, "Cannot move " + path_ + " aside: " + qt_error_string(why));
+        return QString();
     }
-    QFile f(path_);
-    if (!f.rename(bad)) {
-        setError(error, "Cannot move " + path_ + " to " + bad + ": " + f.errorString());
-        return false;
-    }
-    return true;
+    return QFile::decodeName(QByteArray::fromStdString(*kept));
 }
 
 bool TallyFile::save(const TallyGrid &grid, QString *error) const
@@ -141,22 +139,23 @@ bool TallyFile::save(const TallyGrid &grid, QString *error) const
     const QByteArray packed = compress(grid.toText(), error);
     if (packed.isEmpty())
         return false;
-    // Nothing but a finished rename touches the old file; an unfinished save
-    // leaves only its temporary file, which QSaveFile removes.
-    QSaveFile f(path_);
-    if (!f.open(QIODevice::WriteOnly)) {
+    // Nothing but a finished save touches the old file.
+    auto f = safefile::Replacement::create(QFile::encodeName(path_).toStdString());
+    if (!f) {
+        const int why = errno;
         setError(error, "Lzrw1 (de)compression : Failed to open output file : " + path_ + " (" +
-                            f.errorString() + ")");
+                            qt_error_string(why) + ")");
         return false;
     }
-    const bool written = write ? write(f, packed) : f.write(packed) == packed.size();
+    const bool written = write ? write(*f, packed) : f->write(packed.constData(), std::size_t(packed.size()));
     if (!written) {
-        f.cancelWriting();
+        f->discard();
         setError(error, "Lzrw1 : Error writing to output file : " + path_);
         return false;
     }
-    if (!f.commit()) {
-        setError(error, "Lzrw1 : Error writing to output file : " + path_ + " (" + f.errorString() + ")");
+    if (!f->commit()) {
+        const int why = errno;
+        setError(error, "Lzrw1 : Error writing to output file : " + path_ + " (" + qt_error_string(why) + ")");
         return false;
     }
     return true;

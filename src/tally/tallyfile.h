@@ -1,7 +1,7 @@
 // The tally file: the grid's text in the compressed container (Fast mode).
 // The text passes through memory only. A save replaces the file atomically
-// (a temporary file beside it, then a rename), so the file always holds
-// either the old or the new tally, whatever happens during the save.
+// (safefile), so the file always holds either the old or the new tally and
+// nothing else is left beside it, whatever happens during the save.
 #pragma once
 
 #include "tally/tallygrid.h"
@@ -12,9 +12,11 @@
 #include <functional>
 #include <optional>
 
-class QIODevice;
-
 namespace quillet {
+
+namespace safefile {
+class Replacement;
+}
 
 class TallyFile {
 public:
@@ -34,22 +36,24 @@ public:
 
     QString path() const { return path_; }
     void setPath(const QString &path) { path_ = path; }
-    // Where a file that could not be read is kept.
-    QString damagedPath() const { return path_ + ".bad"; }
+    // A file that could not be read is kept as path + this, or with ".1",
+    // ".2", ... after it when that name is taken.
+    static constexpr const char *kDamagedSuffix = ".bad";
 
     Loaded load() const;
-    // Moves an unreadable file aside (replacing an older one) so that a new
-    // tally can be written; false, with the reason, when it stays where it is.
-    bool keepDamaged(QString *error) const;
+    // Moves an unreadable file aside, never over an earlier one, so that a
+    // new tally can be written. The name it was kept under, or empty (with
+    // the reason) when it stays where it is.
+    QString keepDamaged(QString *error) const;
     bool save(const TallyGrid &grid, QString *error) const;
 
     // The container's coding alone, in memory.
     static QByteArray compress(const QByteArray &text, QString *error);
     static std::optional<QByteArray> decompress(const QByteArray &packed, QString *error);
 
-    // Writes the whole compressed tally to the temporary file; replaceable so
-    // that tests can make a save fail midway. False means the write failed.
-    using WriteFn = std::function<bool(QIODevice &, const QByteArray &)>;
+    // Writes the whole compressed tally to the new file; replaceable so that
+    // tests can make a save fail midway. False means the write failed.
+    using WriteFn = std::function<bool(safefile::Replacement &, const QByteArray &)>;
     WriteFn write;
 
 private:

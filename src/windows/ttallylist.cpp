@@ -86,7 +86,9 @@ Ttallylist::Ttallylist(QWidget *parent) : QDialog(parent)
 
 Ttallylist::~Ttallylist()
 {
-    if (autosave_ && !saveFile())
+    // The last resort when the program's end did not save: nobody is left to
+    // show a failure to (the table is going away with us).
+    if (autosave_ && !savedSinceChange_ && !store())
         qWarning("quillet: the tally was not saved: %s", qPrintable(lastSaveError_));
 }
 
@@ -144,6 +146,13 @@ void Ttallylist::buildControls()
     FlatButton1_->setObjectName("FlatButton1");
     FlatButton1_->move(kWidth - 12 - 90, 292);
     connect(FlatButton1_, &PictureButton::clicked, this, &Ttallylist::FlatButton1Click);
+    label_savenote_ = new QLabel(this);
+    label_savenote_->setObjectName("label_savenote");
+    label_savenote_->setTextFormat(Qt::PlainText);
+    label_savenote_->setWordWrap(true);
+    label_savenote_->setAlignment(Qt::AlignCenter);
+    label_savenote_->setGeometry(124, 286, kWidth - 124 - 110, 44);
+    label_savenote_->setStyleSheet("color: #8b0000; font-size: 11px; font-weight: bold;");
 
     connect(checklist_, &QListWidget::itemChanged, this, [this](QListWidgetItem *item) {
         if (!filling_)
@@ -175,20 +184,31 @@ void Ttallylist::loadFile()
     if (loaded.status == TallyFile::Loaded::Status::Damaged) {
         QString message = loaded.error;
         QString why;
-        if (!file_.keepDamaged(&why)) {
+        const QString kept = file_.keepDamaged(&why);
+        if (kept.isEmpty()) {
             // Never write over a tally we could neither read nor move aside.
             keepOldFile_ = true;
             message += "\n\n" + why + ". The tally will not be saved while that file is there.";
+        } else {
+            message += "\n\nThe damaged file is kept as " + kept + "; a new tally starts.";
         }
         if (showMessage)
             showMessage(message);
     }
     stringgrid_scores_ = std::move(loaded.grid);
     loadtally();
-    autosave_ = true;
+    autosave_ = !file_.path().isEmpty();
+    savedSinceChange_ = false;
 }
 
-bool Ttallylist::saveFile()
+void Ttallylist::disableSaving(const QString &why)
+{
+    file_.setPath(QString());
+    autosave_ = false;
+    showSaveNote("Not saved in this run: " + why);
+}
+
+bool Ttallylist::store()
 {
     if (keepOldFile_) {
         lastSaveError_ = "The unreadable tally file " + file_.path() + " was not replaced.";
@@ -197,10 +217,35 @@ bool Ttallylist::saveFile()
     return file_.save(stringgrid_scores_, &lastSaveError_);
 }
 
+bool Ttallylist::saveFile()
+{
+    if (!store()) {
+        showSaveNote("Not saved: " + lastSaveError_);
+        emit saveFailed(lastSaveError_);
+        return false;
+    }
+    savedSinceChange_ = true;
+    lastSaveError_.clear();
+    showSaveNote(QString());
+    return true;
+}
+
+bool Ttallylist::saveIfChanged()
+{
+    return !autosave_ || savedSinceChange_ || saveFile();
+}
+
 void Ttallylist::saveAfterChange()
 {
-    if (autosave_ && !saveFile())
-        qWarning("quillet: the tally was not saved: %s", qPrintable(lastSaveError_));
+    savedSinceChange_ = false;
+    if (autosave_)
+        saveFile();
+}
+
+void Ttallylist::showSaveNote(const QString &text)
+{
+    label_savenote_->setText(text);
+    label_savenote_->setToolTip(text);
 }
 
 void Ttallylist::loadtally()
@@ -309,6 +354,7 @@ void Ttallylist::checklistClickCheck(int index)
     if (!item || isTallied(item->text()))
         return; // unticking never removes a followed player
     stringgrid_scores_.addRow(item->text());
+    savedSinceChange_ = false;
     appendTallied(stringgrid_scores_.name(stringgrid_scores_.rowCount() - 1));
 }
 
@@ -320,6 +366,7 @@ void Ttallylist::listbox_tallyClickCheck(int index)
     const QString name = item->text();
     if (confirm && confirm("This will delete " + name + "'s Tally, Are you want to delete it?")) {
         moverow(index + 1);
+        savedSinceChange_ = false;
         filling_ = true;
         delete listbox_tally_->takeItem(index);
         filling_ = false;
@@ -358,6 +405,7 @@ void Ttallylist::button_resetClick()
     if (confirm && !confirm("Are you sure you want to reset the Tally?"))
         return;
     stringgrid_scores_ = TallyGrid();
+    savedSinceChange_ = false;
     mylabel_1_->setText("0");
     mylabel_2_->setText("0");
     filling_ = true;

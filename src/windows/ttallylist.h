@@ -29,13 +29,20 @@ public:
     void setFilePath(const QString &path);
     QString filePath() const { return file_.path(); }
     // Start-up: reads the file and shows its figures, session columns at 0.
-    // An unreadable file is reported through showMessage, kept beside as
-    // "<file>.bad", and the tally starts empty. From here on the tally is
-    // saved after every finished game and when the window is destroyed.
+    // An unreadable file is kept aside as "<file>.bad" (or ".bad.1", ...,
+    // never over an earlier one), reported through showMessage with the name
+    // it was kept under, and the tally starts empty. From here on the tally
+    // is saved after every finished game and at the end. No file set: the
+    // tally lives in memory only.
     void loadFile();
-    // Replaces the file atomically; false (reason in lastSaveError()) when
-    // it could not, the old file then being untouched.
+    // Replaces the file atomically; false when it could not, the old file
+    // then being untouched. A failure is shown in the window and told
+    // through saveFailed; a later success clears it.
     bool saveFile();
+    // The program's end: saves when anything changed since the last save.
+    bool saveIfChanged();
+    // This run keeps no file; the window says so, with the reason.
+    void disableSaving(const QString &why);
     QString lastSaveError() const { return lastSaveError_; }
     TallyFile &tallyFile() { return file_; }
 
@@ -75,6 +82,10 @@ public:
     // The table's refresh of the players at the table, run first by addgame.
     std::function<void()> loadchecklist;
 
+signals:
+    // A save failed (the reason); the table shows it in the chat.
+    void saveFailed(const QString &reason);
+
 protected:
     void showEvent(QShowEvent *event) override;
 
@@ -85,12 +96,15 @@ private:
     void refreshChecks();
     void appendTallied(const QString &name);
     void saveAfterChange();
+    bool store();
+    void showSaveNote(const QString &text);
 
     TallyGrid stringgrid_scores_;
     TallyFile file_;
     bool autosave_ = false;      // a file was loaded: save after games and at the end
     bool keepOldFile_ = false;   // an unreadable file could not be moved aside
     bool filling_ = false;       // check marks set by code, not by the user
+    bool savedSinceChange_ = false;
     QString lastSaveError_;
 
     QListWidget *checklist_ = nullptr;
@@ -102,6 +116,7 @@ private:
     std::array<QLabel *, 9> label_{}; // label_1 .. label_8 at their numbers
     PictureButton *FlatButton1_ = nullptr;
     PictureButton *button_reset_ = nullptr;
+    QLabel *label_savenote_ = nullptr; // why the tally is not saved, when it is not
 };
 
 } // namespace quillet

@@ -1,8 +1,11 @@
 // The tally file: its exact bytes, damaged files, and saves that fail midway.
 #include "tally/tallyfile.h"
 
+#include "tally/codec/safefile.h"
+
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -48,7 +51,7 @@ private slots:
     void damagedFiles_data();
     void damagedFiles();
     void hugeClaimedSizeIsRefusedBeforeDecoding();
-    void keepDamagedReplacesAnOlderCopy();
+    void damagedFilesInARowAreAllKept();
     void saveFailingMidwayKeepsThePreviousFile();
     void saveIntoMissingDirectoryFails();
 
@@ -118,9 +121,9 @@ void TestTallyFile::damagedFiles()
     QCOMPARE(readAll(path_), bytes); // reading never changes the file
 
     QString error;
-    QVERIFY2(file.keepDamaged(&error), qPrintable(error));
+    QCOMPARE(file.keepDamaged(&error), path_ + ".bad");
     QVERIFY(!QFile::exists(path_));
-    QCOMPARE(readAll(file.damagedPath()), bytes);
+    QCOMPARE(readAll(path_ + ".bad"), bytes);
 }
 
 void TestTallyFile::hugeClaimedSizeIsRefusedBeforeDecoding()
@@ -137,13 +140,28 @@ void TestTallyFile::hugeClaimedSizeIsRefusedBeforeDecoding()
     QVERIFY2(loaded.error.contains("far more than any tally"), qPrintable(loaded.error));
 }
 
-void TestTallyFile::keepDamagedReplacesAnOlderCopy()
+void TestTallyFile::damagedFilesInARowAreAllKept()
 {
+    // Each damaged file may hold years of games: none replaces another, a
+    // folder in the way included.
     TallyFile file(path_);
-    writeAll(file.damagedPath(), "old damage");
-    writeAll(path_, "new damage");
-    QVERIFY(file.keepDamaged(nullptr));
-    QCOMPARE(readAll(file.damagedPath()), QByteArray("new damage"));
+    QVERIFY(QDir(dir_->path()).mkdir("quillettally.tld.bad.1"));
+    const QStringList kept{path_ + ".bad", path_ + ".bad.2", path_ + ".bad.3"};
+    for (int i = 0; i < kept.size(); ++i) {
+        writeAll(path_, "damage " + QByteArray::number(i));
+        QCOMPARE(file.load().status, Status::Damaged);
+        QString error;
+        QCOMPARE(file.keepDamaged(&error), kept[i]);
+        QVERIFY(error.isEmpty());
+    }
+    for (int i = 0; i < kept.size(); ++i)
+        QCOMPARE(readAll(kept[i]), "damage " + QByteArray::number(i));
+    QVERIFY(QFileInfo(path_ + ".bad.1").isDir());
+
+    // Nothing to move: it says so and invents no name.
+    QString error;
+    QVERIFY(file.keepDamaged(&error).isEmpty());
+    QVERIFY2(error.startsWith("Cannot move " + path_ + " aside: "), qPrintable(error));
 }
 
 void TestTallyFile::saveFailingMidwayKeepsThePreviousFile()
@@ -155,8 +173,8 @@ void TestTallyFile::saveFailingMidwayKeepsThePreviousFile()
     TallyGrid changed = sampleGrid();
     changed.addRow("Cid");
     // The write stops after a few bytes, as a full disk or a killed program would.
-    file.write = [](QIODevice &dev, const QByteArray &bytes) {
-        dev.write(bytes.left(5));
+    file.write = [](quillet::safefile::Replacement &out, const QByteArray &bytes) {
+        out.write(bytes.constData(), 5);
         return false;
     };
     QString error;

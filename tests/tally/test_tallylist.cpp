@@ -2,10 +2,13 @@
 // restarts, following and dropping players, reset, damaged and failing files.
 #include "windows/ttallylist.h"
 
+#include "tally/codec/safefile.h"
+
 #include <QDir>
 #include <QFile>
 #include <QLabel>
 #include <QListWidget>
+#include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -18,6 +21,13 @@ QByteArray readAll(const QString &path)
 {
     QFile f(path);
     return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+void writeFile(const QString &path, const QByteArray &bytes)
+{
+    QFile f(path);
+    QVERIFY(f.open(QIODevice::WriteOnly));
+    f.write(bytes);
 }
 
 } // namespace
@@ -33,6 +43,7 @@ private slots:
     void damagedFileIsKeptAndReported();
     void unreadableFileThatCannotBeMovedIsNeverOverwritten();
     void failedSaveAfterGameKeepsThePreviousFile();
+    void withoutFileNothingIsWrittenOrClaimed();
     void nameWithLineBreak();
 
 private:
@@ -213,31 +224,38 @@ void TestTallyList::resetTally()
 
 void TestTallyList::damagedFileIsKeptAndReported()
 {
-    {
-        QFile f(path_);
-        QVERIFY(f.open(QIODevice::WriteOnly));
-        f.write("not a tally at all");
-    }
+    const QString header = " : Lzrw1 decompression : this file has no valid header !";
+    writeFile(path_, "not a tally at all");
     {
         auto w = open();
-        QCOMPARE(messages_, QStringList{path_ + " : Lzrw1 decompression : this file has no valid header !"});
+        QCOMPARE(messages_, QStringList{path_ + header + "\n\nThe damaged file is kept as " + path_ +
+                                        ".bad; a new tally starts."});
         QCOMPARE(w->ownGames(), 0);
         QCOMPARE(readAll(path_ + ".bad"), QByteArray("not a tally at all"));
         w->addgame("Zed", false);
     }
     QCOMPARE(TallyFile(path_).load().grid.figure(1, 0), 1);
     QCOMPARE(readAll(path_ + ".bad"), QByteArray("not a tally at all"));
+
+    // A second damaged file in a later run keeps the first one too.
+    writeFile(path_, "damaged again");
+    messages_.clear();
+    {
+        auto w = open();
+        QCOMPARE(messages_.size(), 1);
+        QVERIFY2(messages_[0].endsWith("kept as " + path_ + ".bad.1; a new tally starts."), qPrintable(messages_[0]));
+    }
+    QCOMPARE(readAll(path_ + ".bad"), QByteArray("not a tally at all"));
+    QCOMPARE(readAll(path_ + ".bad.1"), QByteArray("damaged again"));
+    QCOMPARE(TallyFile(path_).load().status, TallyFile::Loaded::Status::Ok);
 }
 
 void TestTallyList::unreadableFileThatCannotBeMovedIsNeverOverwritten()
 {
-    {
-        QFile f(path_);
-        QVERIFY(f.open(QIODevice::WriteOnly));
-        f.write("not a tally either");
-    }
-    // A directory in the way of the kept copy.
-    QVERIFY(QDir(dir_->path()).mkpath("quillettally.tld.bad/inside"));
+    // A name with no room for ".bad" after it: the file cannot be moved aside,
+    // for root too.
+    path_ = dir_->filePath(QString(252, 'x'));
+    writeFile(path_, "not a tally either");
     {
         auto w = open();
         QCOMPARE(messages_.size(), 1);
@@ -246,26 +264,52 @@ void TestTallyList::unreadableFileThatCannotBeMovedIsNeverOverwritten()
         QVERIFY(messages_[0].contains("will not be saved"));
         w->addgame("Zed", false);
         QVERIFY(!w->saveFile());
+        QVERIFY(w->findChild<QLabel *>("label_savenote")->text().contains("was not replaced"));
     }
     QCOMPARE(readAll(path_), QByteArray("not a tally either"));
+    QCOMPARE(QDir(dir_->path()).entryList(QDir::Files | QDir::Hidden), QStringList{QString(252, 'x')});
 }
 
 void TestTallyList::failedSaveAfterGameKeepsThePreviousFile()
 {
     auto w = open();
+    QSignalSpy failures(w.get(), &Ttallylist::saveFailed);
     w->addgame("Zed", false);
+    QCOMPARE(failures.size(), 0);
     const QByteArray afterOne = readAll(path_);
-    w->tallyFile().write = [](QIODevice &dev, const QByteArray &bytes) {
-        dev.write(bytes.left(bytes.size() / 2));
+    w->tallyFile().write = [](quillet::safefile::Replacement &out, const QByteArray &bytes) {
+        out.write(bytes.constData(), std::size_t(bytes.size() / 2));
         return false;
     };
     w->addgame("Zed", false);
     QVERIFY(!w->lastSaveError().isEmpty());
+    QCOMPARE(failures.size(), 1);
+    QCOMPARE(failures[0][0].toString(), w->lastSaveError());
+    QCOMPARE(text(*w, "label_savenote"), "Not saved: " + w->lastSaveError());
     QCOMPARE(readAll(path_), afterOne);
     QCOMPARE(QDir(dir_->path()).entryList(QDir::Files | QDir::Hidden), QStringList{"quillettally.tld"});
+
+    // The end of the program tries again, since the last game is not saved.
     w->tallyFile().write = nullptr;
-    QVERIFY(w->saveFile());
+    QVERIFY(w->saveIfChanged());
+    QCOMPARE(text(*w, "label_savenote"), QString());
     QCOMPARE(TallyFile(path_).load().grid.figure(1, 0), 2);
+}
+
+void TestTallyList::withoutFileNothingIsWrittenOrClaimed()
+{
+    {
+        auto w = std::make_unique<Ttallylist>();
+        QSignalSpy failures(w.get(), &Ttallylist::saveFailed);
+        w->disableSaving("the folder /nowhere cannot be made.");
+        w->loadFile();
+        w->addgame("Zed", false);
+        QVERIFY(w->saveIfChanged());
+        QCOMPARE(failures.size(), 0);
+        QCOMPARE(w->ownGames(), 1);
+        QCOMPARE(text(*w, "label_savenote"), QString("Not saved in this run: the folder /nowhere cannot be made."));
+    }
+    QVERIFY(QDir(dir_->path()).isEmpty());
 }
 
 void TestTallyList::nameWithLineBreak()

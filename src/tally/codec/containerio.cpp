@@ -1,5 +1,7 @@
 #include "tally/codec/containerio.h"
 
+#include "tally/codec/safefile.h"
+
 #include <cerrno>
 #include <climits>
 #include <cstdlib>
@@ -70,86 +72,17 @@ private:
     std::istream::pos_type start_;
 };
 
-// Writes through a buffer to a temporary file that replaces the target on
-// commit.
+// A file output is a replacement of the target, put in place on commit.
 class FileOutput : public Output {
 public:
-    FileOutput(int fd, std::string temp, std::string target)
-        : fd_(fd), temp_(std::move(temp)), target_(std::move(target))
-    {
-        buffer_.reserve(kBufferSize);
-    }
-    ~FileOutput() override { discard(); }
+    explicit FileOutput(std::unique_ptr<safefile::Replacement> file) : file_(std::move(file)) {}
 
-    bool write(const std::uint8_t *data, std::size_t n) override
-    {
-        if (fd_ < 0)
-            return false;
-        if (buffer_.size() + n > kBufferSize) {
-            if (!flush())
-                return false;
-            if (n >= kBufferSize)
-                return writeAll(data, n);
-        }
-        buffer_.insert(buffer_.end(), data, data + n);
-        return true;
-    }
-
-    bool commit() override
-    {
-        if (fd_ < 0 || !flush())
-            return false;
-        // The data must be on disk before the name points at it.
-        const bool synced = ::fsync(fd_) == 0;
-        const bool closed = ::close(fd_) == 0;
-        fd_ = -1;
-        if (!synced || !closed || ::rename(temp_.c_str(), target_.c_str()) != 0)
-            return false;
-        temp_.clear();
-        return true;
-    }
-
-    void discard() override
-    {
-        if (fd_ >= 0) {
-            ::close(fd_);
-            fd_ = -1;
-        }
-        if (!temp_.empty()) {
-            ::unlink(temp_.c_str());
-            temp_.clear();
-        }
-    }
+    bool write(const std::uint8_t *data, std::size_t n) override { return file_->write(data, n); }
+    bool commit() override { return file_->commit(); }
+    void discard() override { file_->discard(); }
 
 private:
-    static constexpr std::size_t kBufferSize = 64 * 1024;
-
-    bool flush()
-    {
-        const bool ok = writeAll(buffer_.data(), buffer_.size());
-        buffer_.clear();
-        return ok;
-    }
-
-    bool writeAll(const std::uint8_t *data, std::size_t n)
-    {
-        while (n > 0) {
-            const ssize_t w = ::write(fd_, data, n);
-            if (w < 0) {
-                if (errno == EINTR)
-                    continue;
-                return false;
-            }
-            data += w;
-            n -= std::size_t(w);
-        }
-        return true;
-    }
-
-    int fd_;
-    std::string temp_;
-    std::string target_;
-    std::vector<std::uint8_t> buffer_;
+    std::unique_ptr<safefile::Replacement> file_;
 };
 
 class StreamOutput : public Output {
@@ -220,41 +153,10 @@ std::unique_ptr<Input> openStreamInput(std::istream &in)
 
 std::unique_ptr<Output> createFileOutput(const std::string &path)
 {
-    if (path.empty())
+    auto file = safefile::Replacement::create(path);
+    if (!file)
         return nullptr;
-    // Replace what the name points at, keeping an existing file's mode; an
-    // existing file we may not write stays as it is.
-    std::string target = path;
-    mode_t keepMode = 0;
-    struct stat st;
-    if (::stat(path.c_str(), &st) == 0) {
-        if (!S_ISREG(st.st_mode) || ::access(path.c_str(), W_OK) != 0)
-            return nullptr;
-        keepMode = st.st_mode & 07777;
-        if (char *real = ::realpath(path.c_str(), nullptr)) {
-            target = real;
-            std::free(real);
-        }
-    }
-
-    const auto slash = target.rfind('/');
-    const std::string dir = slash == std::string::npos ? std::string() : target.substr(0, slash + 1);
-    const std::string base = slash == std::string::npos ? target : target.substr(slash + 1);
-    static unsigned counter = 0;
-    for (int attempt = 0; attempt < 100; ++attempt) {
-        const std::string temp = dir + "." + base + "." + std::to_string(::getpid()) + "-" +
-                                 std::to_string(++counter) + ".tmp";
-        const int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-        if (fd < 0) {
-            if (errno == EEXIST)
-                continue;
-            return nullptr;
-        }
-        if (keepMode != 0)
-            ::fchmod(fd, keepMode);
-        return std::make_unique<FileOutput>(fd, temp, target);
-    }
-    return nullptr;
+    return std::make_unique<FileOutput>(std::move(file));
 }
 
 std::unique_ptr<Output> openStreamOutput(std::ostream &out)

@@ -1,7 +1,7 @@
 // The two ends of one container operation: a file or a caller's stream to
-// read, a file or a caller's stream to write. A file output is written to a
-// temporary file beside the target and put in place only when committed, so
-// a failed operation leaves no partial file and an old file stays intact.
+// read, a file or a caller's stream to write. A file output is a safefile
+// replacement: put in place only when committed, so a failed or killed
+// operation leaves no partial file and an old file stays intact.
 #pragma once
 
 #include <cstddef>

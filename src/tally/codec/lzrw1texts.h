@@ -26,6 +26,11 @@ struct Texts {
         return stream ? "Lzrw1 (de)compression : Failed to initialize output stream !"
                       : "Lzrw1 (de)compression : Failed to open output file : " + out;
     }
+    std::string sameFile() const
+    {
+        return "Lzrw1 (de)compression : the output file " + out + " is the input file " + in +
+               " : nothing was written !";
+    }
     std::string read() const
     {
         return stream ? "Lzrw1 : Error reading from input stream !"

@@ -2,6 +2,7 @@
 
 #include "tally/codec/containerio.h"
 #include "tally/codec/lzrw1texts.h"
+#include "tally/codec/safefile.h"
 
 #include <algorithm>
 #include <cstring>
@@ -157,6 +158,10 @@ std::unique_ptr<Output> Tlzrw1::openOutput() const
 {
     if (UseStream)
         return OutputStream ? openStreamOutput(*OutputStream) : nullptr;
+    // Replacing the input by its own result would lose it if anything went
+    // wrong, and the input is never changed.
+    if (safefile::sameFile(InputFile, OutputFile))
+        throw ELzrw1Exception(Texts{UseStream, InputFile, OutputFile}.sameFile());
     return createFileOutput(OutputFile);
 }
 

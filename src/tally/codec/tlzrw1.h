@@ -59,7 +59,8 @@ public:
 
 private:
     // The input and output of one operation (file or stream); null when they
-    // cannot be opened, so each operation reports it with its own text.
+    // cannot be opened, so each operation reports it with its own text. An
+    // output file that is the input file is refused with its own text.
     std::unique_ptr<container::Input> openInput() const;
     std::unique_ptr<container::Output> openOutput() const;
 
