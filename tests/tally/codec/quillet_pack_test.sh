@@ -31,6 +31,21 @@ err=$("$PACK" decompress "$DIR/text" "$DIR/x" 2>&1); rc=$?
 [ "$err" = "$DIR/text : Lzrw1 decompression : this file has no valid header !" ] || fail "bad header text: $err"
 [ ! -e "$DIR/x" ] || fail "partial output left"
 
+# An output that is the input (same name, hard link, symbolic link) is refused
+# and the input stays as it was.
+cp "$DIR/text" "$DIR/keep"
+ln "$DIR/keep" "$DIR/keep.hard"
+ln -s keep "$DIR/keep.soft"
+for out in keep keep.hard keep.soft; do
+  for cmd in compress decompress; do
+    err=$("$PACK" $cmd "$DIR/keep" "$DIR/$out" 2>&1); rc=$?
+    [ $rc = 1 ] || fail "$cmd onto $out exit $rc"
+    case "$err" in *"is the input file"*) ;; *) fail "$cmd onto $out text: $err" ;; esac
+    cmp -s "$DIR/text" "$DIR/keep" || fail "$cmd onto $out changed the input"
+  done
+done
+[ -z "$(find "$DIR" -name '.*.tmp')" ] || fail "temporary files left"
+
 "$PACK" compress --mode slow a b 2>/dev/null; [ $? = 2 ] || fail "bad mode"
 "$PACK" 2>/dev/null; [ $? = 2 ] || fail "no command"
 "$PACK" advise 2>/dev/null; [ $? = 2 ] || fail "missing file"

@@ -149,18 +149,36 @@ private slots:
         QCOMPARE(entries(tmp.path().toStdString()).size(), 3); // no temporary files left
     }
 
-    // Compressing or restoring a file onto itself replaces it only at the end.
-    void outputMayBeTheInput()
+    // An output that is the input, by its name or through a link, is refused
+    // before anything is written: the input is never changed.
+    void outputThatIsTheInputIsRefused()
     {
         const Bytes data = textLike(70000, 62);
         writeFile(path("same"), data);
-        Tlzrw1 c = fileCodec(path("same"), path("same"), TCompressMode::Fast);
-        c.Compress();
-        const Bytes packed = readFile(path("same"));
-        QCOMPARE(toHex(Bytes(packed.begin(), packed.begin() + 4)), std::string("57 52 5A 4C"));
-        Tlzrw1 d = fileCodec(path("same"), path("same"));
-        d.Decompress();
+        writeFile(path("packed"), streamCompress(data, TCompressMode::Fast));
+        QVERIFY(::link(path("same").c_str(), path("hard").c_str()) == 0);
+        QVERIFY(::symlink("same", path("soft").c_str()) == 0);
+        QVERIFY(::link(path("packed").c_str(), path("packedhard").c_str()) == 0);
+        const QStringList before = entries(tmp.path().toStdString());
+
+        for (const char *out : {"same", "hard", "soft", "./same"}) {
+            for (auto mode : {TCompressMode::Fast, TCompressMode::Good}) {
+                QCOMPARE(failureOf([&] { fileCodec(path("same"), path(out), mode).Compress(); }),
+                         "Lzrw1 (de)compression : the output file " + path(out) + " is the input file " +
+                             path("same") + " : nothing was written !");
+            }
+        }
+        QCOMPARE(failureOf([&] { fileCodec(path("packed"), path("packedhard")).Decompress(); }),
+                 "Lzrw1 (de)compression : the output file " + path("packedhard") + " is the input file " +
+                     path("packed") + " : nothing was written !");
         QVERIFY(readFile(path("same")) == data);
+        QVERIFY(readFile(path("packed")) == streamCompress(data, TCompressMode::Fast));
+        QCOMPARE(entries(tmp.path().toStdString()), before);
+
+        // A copy is another file, and may be written.
+        writeFile(path("copy"), data);
+        fileCodec(path("same"), path("copy"), TCompressMode::Fast).Compress();
+        QVERIFY(readFile(path("copy")) == streamCompress(data, TCompressMode::Fast));
     }
 
     void advise_data()
