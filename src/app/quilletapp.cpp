@@ -64,6 +64,8 @@ QString prepareHome(const QString &home)
 {
     if (home.isEmpty() || QFileInfo(home).isDir())
         return QString();
+    if (QFileInfo::exists(home))
+        return "The folder " + home + " cannot be made (a file of that name is in the way).";
     std::error_code ec;
     std::filesystem::create_directories(QFile::encodeName(home).toStdString(), ec);
     if (QFileInfo(home).isDir())

@@ -21,6 +21,7 @@ namespace {
 
 constexpr int kWidth = 452;
 constexpr int kHeight = 336;
+constexpr int kNoteHeight = 46; // three lines of the save note
 
 // Shows a long player name cut short with "..." instead of clipped; the
 // label's text stays whole.
@@ -146,13 +147,16 @@ void Ttallylist::buildControls()
     FlatButton1_->setObjectName("FlatButton1");
     FlatButton1_->move(kWidth - 12 - 90, 292);
     connect(FlatButton1_, &PictureButton::clicked, this, &Ttallylist::FlatButton1Click);
+    // Below the buttons, and only while there is something to say: the
+    // window grows to hold it.
     label_savenote_ = new QLabel(this);
     label_savenote_->setObjectName("label_savenote");
     label_savenote_->setTextFormat(Qt::PlainText);
     label_savenote_->setWordWrap(true);
-    label_savenote_->setAlignment(Qt::AlignCenter);
-    label_savenote_->setGeometry(124, 286, kWidth - 124 - 110, 44);
+    label_savenote_->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    label_savenote_->setGeometry(12, kHeight - 2, kWidth - 24, kNoteHeight);
     label_savenote_->setStyleSheet("color: #8b0000; font-size: 11px; font-weight: bold;");
+    label_savenote_->hide();
 
     connect(checklist_, &QListWidget::itemChanged, this, [this](QListWidgetItem *item) {
         if (!filling_)
@@ -246,6 +250,8 @@ void Ttallylist::showSaveNote(const QString &text)
 {
     label_savenote_->setText(text);
     label_savenote_->setToolTip(text);
+    label_savenote_->setVisible(!text.isEmpty());
+    setFixedSize(kWidth, text.isEmpty() ? kHeight : kHeight + kNoteHeight);
 }
 
 void Ttallylist::loadtally()
