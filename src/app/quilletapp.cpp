@@ -33,7 +33,7 @@ CommandLine parseCommandLine(const QStringList &arguments)
             cl.help = true;
         } else if (a == "--version") {
             cl.version = true;
-        } else if (a == "--home" || a == "--port") {
+        } else if (a == "--home" || a == "--port" || a == "--lobby-port") {
             if (i + 1 >= arguments.size()) {
                 cl.error = a + " needs a value";
                 return cl;
@@ -45,10 +45,10 @@ CommandLine parseCommandLine(const QStringList &arguments)
                 bool ok = false;
                 const int port = value.toInt(&ok);
                 if (!ok || port < 1 || port > 65535) {
-                    cl.error = "--port needs a number from 1 to 65535";
+                    cl.error = a + " needs a number from 1 to 65535";
                     return cl;
                 }
-                cl.port = port;
+                (a == "--port" ? cl.port : cl.lobbyPort) = port;
             }
         } else {
             cl.params << a;
@@ -65,10 +65,11 @@ QString usageText()
         "       quillet [options] NAME HOST join  join the game hosted at HOST\n"
         "\n"
         "Options:\n"
-        "  --home DIR   keep the settings and tally files in DIR\n"
-        "  --port N     use game port N instead of 7772\n"
-        "  --version    print the version and end\n"
-        "  --help       print this text and end\n");
+        "  --home DIR       keep the settings and tally files in DIR\n"
+        "  --port N         use game port N instead of 7772\n"
+        "  --lobby-port N   tell the lobby at 127.0.0.1 port N (not 9001) that a game is open\n"
+        "  --version        print the version and end\n"
+        "  --help           print this text and end\n");
 }
 
 QuilletApp::QuilletApp(const CommandLine &commandLine) : commandLine_(commandLine)
@@ -76,6 +77,7 @@ QuilletApp::QuilletApp(const CommandLine &commandLine) : commandLine_(commandLin
     // The windows in their fixed order; the table is the main window.
     table_ = new Tchat;
     table_->serverPort = commandLine_.port;
+    table_->lobbyPort = commandLine_.lobbyPort;
     table_->homeDir = commandLine_.home;
     windows_.help = new Thelp(table_);
     windows_.about = new Tabout(table_);
