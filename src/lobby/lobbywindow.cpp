@@ -48,6 +48,7 @@ QPushButton *actionButton(const QString &caption, const char *name, QWidget *par
     auto *b = new QPushButton(caption, parent);
     b->setObjectName(QLatin1String(name));
     b->setMinimumWidth(130);
+    b->setAutoDefault(true); // Enter presses the focused button, as Space does
     return b;
 }
 
@@ -230,6 +231,11 @@ LobbyWindow::LobbyWindow(const LobbyConfig &config, QWidget *parent)
     setTabOrder(button_join, button_solo);
     refreshAddresses();
     updateState();
+    // A newcomer starts with the name; a returning player can host with Enter.
+    if (edit_name->text().isEmpty())
+        edit_name->setFocus();
+    else
+        button_host->setFocus();
 }
 
 LobbyWindow::~LobbyWindow() = default;
