@@ -31,8 +31,10 @@ bool writeLobbySettings(const QString &path, const LobbySettings &s, QString *er
     ProfileFile file(path);
     file.writeString(kSection, QStringLiteral("Name"), s.name.trimmed());
     file.writeInteger(kSection, QStringLiteral("HostPort"), s.hostPort);
+    // Keys past the list are emptied only where an earlier, longer list left them.
     for (int i = 1; i <= kMaxRecent; ++i)
-        file.writeString(kSection, recentKey(i), i <= s.recent.size() ? s.recent[i - 1] : QString());
+        if (i <= s.recent.size() || file.hasKey(kSection, recentKey(i)))
+            file.writeString(kSection, recentKey(i), i <= s.recent.size() ? s.recent[i - 1] : QString());
     return file.save(error);
 }
 

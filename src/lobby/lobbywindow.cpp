@@ -173,7 +173,7 @@ LobbyWindow::LobbyWindow(const LobbyConfig &config, QWidget *parent)
     combo_address->setInsertPolicy(QComboBox::NoInsert);
     combo_address->addItems(recent_);
     combo_address->setCurrentIndex(recent_.isEmpty() ? -1 : 0);
-    combo_address->lineEdit()->setPlaceholderText("Host name or IPv4 address, and :port if not 7772");
+    combo_address->lineEdit()->setPlaceholderText("e.g. 192.168.1.20 or host:7001");
     combo_address->setMinimumContentsLength(24);
     button_join = actionButton("&Join Game", "button_join", box_join_);
     auto *joinRow = new QHBoxLayout(box_join_);
@@ -278,6 +278,7 @@ void LobbyWindow::hostClick()
 {
     if (gameOpen_ || !nameOk())
         return;
+    lastLaunch_ = button_host;
     const int port = spin_port->value();
     if (port == config_.lobbyPort) {
         showError(QStringLiteral("Port %1 is the lobby's own port: choose another port for the game.").arg(port),
@@ -302,6 +303,7 @@ void LobbyWindow::joinClick()
 {
     if (gameOpen_ || !nameOk())
         return;
+    lastLaunch_ = button_join;
     const JoinAddress address = parseAddress(combo_address->currentText());
     if (!address.ok()) {
         showError(address.error, combo_address);
@@ -321,6 +323,7 @@ void LobbyWindow::soloClick()
 {
     if (gameOpen_)
         return;
+    lastLaunch_ = button_solo;
     if (launch(soloArguments({config_.home, config_.lobbyPort}), QStringLiteral("Playing solo.")))
         saveSettings();
 }
@@ -372,6 +375,9 @@ void LobbyWindow::gameOver()
     gameOpen_ = false;
     label_message->clear();
     updateState();
+    // Back where the player left off, not on whatever kept the focus meanwhile.
+    if (lastLaunch_)
+        lastLaunch_->setFocus();
     comeForward();
     emit gameEnded();
 }
@@ -426,6 +432,7 @@ void LobbyWindow::showError(const QString &text, QWidget *field)
 {
     label_message->setStyleSheet(QStringLiteral("color: #b00020;"));
     label_message->setText(text);
+    fitHeight();
     if (field) {
         field->setFocus(Qt::OtherFocusReason);
         if (auto *edit = qobject_cast<QLineEdit *>(field))
@@ -441,6 +448,7 @@ void LobbyWindow::showInfo(const QString &text)
 {
     label_message->setStyleSheet(QString());
     label_message->setText(text);
+    fitHeight();
 }
 
 void LobbyWindow::saveSettings()
@@ -454,6 +462,32 @@ void LobbyWindow::saveSettings()
     QString error;
     if (!writeLobbySettings(settingsPath(), s, &error))
         showError(QStringLiteral("The lobby's settings could not be saved: %1").arg(error));
+}
+
+void LobbyWindow::fitHeight()
+{
+    // Wrapped texts need more height as the window gets narrower (or the
+    // text larger); a top-level window does not follow that by itself.
+    if (!layout())
+        return;
+    const int needed = layout()->totalHeightForWidth(width());
+    if (needed <= 0)
+        return;
+    setMinimumHeight(needed);
+    if (height() < needed)
+        resize(width(), needed);
+}
+
+void LobbyWindow::showEvent(QShowEvent *event)
+{
+    QWidget::showEvent(event);
+    fitHeight();
+}
+
+void LobbyWindow::resizeEvent(QResizeEvent *event)
+{
+    QWidget::resizeEvent(event);
+    fitHeight();
 }
 
 void LobbyWindow::closeEvent(QCloseEvent *event)

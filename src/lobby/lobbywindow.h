@@ -80,6 +80,8 @@ signals:
 
 protected:
     void closeEvent(QCloseEvent *event) override;
+    void showEvent(QShowEvent *event) override;
+    void resizeEvent(QResizeEvent *event) override;
 
 private:
     // Starts the game; false (with the reason shown) when it cannot start.
@@ -90,6 +92,7 @@ private:
     void showError(const QString &text, QWidget *field = nullptr);
     void showInfo(const QString &text);
     bool nameOk();
+    void fitHeight();
     void saveSettings();
 
     LobbyConfig config_;
@@ -99,6 +102,7 @@ private:
     QGroupBox *box_join_ = nullptr;
     QStringList recent_;
     QStringList shownAddresses_;
+    QWidget *lastLaunch_ = nullptr;
     bool gameOpen_ = false;
     bool listening_ = false;
 };

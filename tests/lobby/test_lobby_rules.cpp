@@ -211,6 +211,9 @@ void TestLobbyRules::settingsRoundTrip()
     QCOMPARE(missing.name, QString());
     QCOMPARE(missing.hostPort, 7772);
     QVERIFY(missing.recent.isEmpty());
+    // No empty keys for a list that never was longer.
+    QVERIFY(writeLobbySettings(path, LobbySettings{"Ann", 7772, {"a.example"}}));
+    QCOMPARE(readAll(path), QByteArray("[Lobby]\r\nName=Ann\r\nHostPort=7772\r\nRecent1=a.example\r\n"));
 
     LobbySettings s;
     s.name = QString::fromUtf8("Zoë");

@@ -198,6 +198,7 @@ void TestLobbyWindow::hostCommandLines()
     QVERIFY(w->label_message->text().startsWith("Hosting on port 7772."));
     endGame(w, g);
     QVERIFY(w->button_host->isEnabled());
+    QCOMPARE(w->focusWidget(), w->button_host); // not the Copy button that kept it meanwhile
 
     // Another game port is passed on.
     const int port = freePort();
