@@ -1,5 +1,6 @@
 #include "app/quilletapp.h"
 
+#include "app/earlyexit.h"
 #include "client/tchat.h"
 #include "net/guard.h"
 #include "protocol/commands.h"
@@ -20,40 +21,20 @@
 #include <QMessageBox>
 #include <QTimer>
 
-#include <cstdio>
 
 namespace quillet {
 
 CommandLine parseCommandLine(const QStringList &arguments)
 {
+    const Options o = readOptions(arguments, {"--home", "--port", "--lobby-port"});
     CommandLine cl;
-    for (int i = 0; i < arguments.size(); ++i) {
-        const QString &a = arguments[i];
-        if (a == "--help" || a == "-h") {
-            cl.help = true;
-        } else if (a == "--version") {
-            cl.version = true;
-        } else if (a == "--home" || a == "--port" || a == "--lobby-port") {
-            if (i + 1 >= arguments.size()) {
-                cl.error = a + " needs a value";
-                return cl;
-            }
-            const QString value = arguments[++i];
-            if (a == "--home") {
-                cl.home = value;
-            } else {
-                bool ok = false;
-                const int port = value.toInt(&ok);
-                if (!ok || port < 1 || port > 65535) {
-                    cl.error = a + " needs a number from 1 to 65535";
-                    return cl;
-                }
-                (a == "--port" ? cl.port : cl.lobbyPort) = port;
-            }
-        } else {
-            cl.params << a;
-        }
-    }
+    cl.help = o.help;
+    cl.version = o.version;
+    cl.error = o.error;
+    cl.params = o.positional;
+    cl.home = o.values.value("--home");
+    cl.port = portOption(o, "--port", cl.port, &cl.error);
+    cl.lobbyPort = portOption(o, "--lobby-port", cl.lobbyPort, &cl.error);
     return cl;
 }
 
@@ -120,24 +101,9 @@ void QuilletApp::start()
 
 int runQuillet(int argc, char **argv)
 {
-    // The command line is read before the window system is touched, so
-    // --help and --version work without a display.
-    QStringList arguments;
-    for (int i = 1; i < argc; ++i)
-        arguments << QString::fromLocal8Bit(argv[i]);
-    const CommandLine cl = parseCommandLine(arguments);
-    if (!cl.error.isEmpty()) {
-        std::fprintf(stderr, "quillet: %s\n%s", qPrintable(cl.error), qPrintable(usageText()));
-        return 2;
-    }
-    if (cl.help) {
-        std::fputs(qPrintable(usageText()), stdout);
-        return 0;
-    }
-    if (cl.version) {
-        std::printf("quillet %s\n", kVersion.data());
-        return 0;
-    }
+    const CommandLine cl = parseCommandLine(argumentsOf(argc, argv));
+    if (const auto code = earlyExit("quillet", cl.error, cl.help, cl.version, usageText(), kVersion.data()))
+        return *code;
     QApplication app(argc, argv);
     QApplication::setApplicationName("Quillet");
     QApplication::setApplicationDisplayName("Quillet");

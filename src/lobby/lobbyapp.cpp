@@ -1,13 +1,12 @@
 #include "lobby/lobbyapp.h"
 
+#include "app/earlyexit.h"
 #include "app/singleinstance.h"
 #include "lobby/lobbywindow.h"
 
 #include <QApplication>
 #include <QDir>
 #include <QIcon>
-
-#include <cstdio>
 
 #ifndef QUILLET_VERSION
 #define QUILLET_VERSION "unknown"
@@ -17,41 +16,16 @@ namespace quillet::lobby {
 
 LobbyCommandLine parseLobbyCommandLine(const QStringList &arguments)
 {
+    const Options o = readOptions(arguments, {"--home", "--lobby-port", "--game"});
     LobbyCommandLine cl;
-    for (int i = 0; i < arguments.size(); ++i) {
-        const QString &a = arguments[i];
-        if (a == "--help" || a == "-h") {
-            cl.help = true;
-        } else if (a == "--version") {
-            cl.version = true;
-        } else if (a == "--home" || a == "--lobby-port" || a == "--game") {
-            if (i + 1 >= arguments.size()) {
-                cl.error = a + " needs a value";
-                return cl;
-            }
-            const QString value = arguments[++i];
-            if (value.isEmpty()) {
-                cl.error = a + " needs a value";
-                return cl;
-            }
-            if (a == "--home") {
-                cl.home = value;
-            } else if (a == "--game") {
-                cl.game = value;
-            } else {
-                bool ok = false;
-                const int port = value.toInt(&ok);
-                if (!ok || port < 1 || port > 65535) {
-                    cl.error = "--lobby-port needs a number from 1 to 65535";
-                    return cl;
-                }
-                cl.lobbyPort = port;
-            }
-        } else {
-            cl.error = "unknown option: " + a;
-            return cl;
-        }
-    }
+    cl.help = o.help;
+    cl.version = o.version;
+    cl.error = o.error;
+    if (cl.error.isEmpty() && !o.positional.isEmpty())
+        cl.error = "unknown option: " + o.positional.first();
+    cl.home = o.values.value("--home");
+    cl.game = o.values.value("--game");
+    cl.lobbyPort = portOption(o, "--lobby-port", cl.lobbyPort, &cl.error);
     return cl;
 }
 
@@ -74,23 +48,9 @@ QString lobbyUsageText()
 
 int runLobby(int argc, char **argv)
 {
-    // Read before the window system is touched: --help works without a display.
-    QStringList arguments;
-    for (int i = 1; i < argc; ++i)
-        arguments << QString::fromLocal8Bit(argv[i]);
-    const LobbyCommandLine cl = parseLobbyCommandLine(arguments);
-    if (!cl.error.isEmpty()) {
-        std::fprintf(stderr, "zolvexlobby: %s\n%s", qPrintable(cl.error), qPrintable(lobbyUsageText()));
-        return 2;
-    }
-    if (cl.help) {
-        std::fputs(qPrintable(lobbyUsageText()), stdout);
-        return 0;
-    }
-    if (cl.version) {
-        std::printf("zolvexlobby %s\n", QUILLET_VERSION);
-        return 0;
-    }
+    const LobbyCommandLine cl = parseLobbyCommandLine(argumentsOf(argc, argv));
+    if (const auto code = earlyExit("zolvexlobby", cl.error, cl.help, cl.version, lobbyUsageText(), QUILLET_VERSION))
+        return *code;
 
     QApplication app(argc, argv);
     // The game's name: the settings file's per-user folder is named after it,

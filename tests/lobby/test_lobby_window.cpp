@@ -121,6 +121,8 @@ private:
     // Starts a game with `click` and waits for the stand-in to report.
     Control::Game *startGame(LobbyWindow *w, QPushButton *button);
     void endGame(LobbyWindow *w, Control::Game *g);
+    // Hosts as "Ann" and has the stand-in call the lobby; null on failure.
+    Control::Game *hostConnected(LobbyWindow *w);
 
     std::unique_ptr<Control> control_;
     std::unique_ptr<QTemporaryDir> home_;
@@ -178,6 +180,18 @@ void TestLobbyWindow::endGame(LobbyWindow *w, Control::Game *g)
     Control::tell(g, "exit");
     QVERIFY(ended.wait(10000) || ended.size() == 1);
     QCOMPARE(w->label_status->text(), QString("Not in a game"));
+}
+
+Control::Game *TestLobbyWindow::hostConnected(LobbyWindow *w)
+{
+    w->edit_name->setText("Ann");
+    Control::Game *g = startGame(w, w->button_host);
+    if (!g)
+        return nullptr;
+    Control::tell(g, "connect " + QByteArray::number(config_.lobbyPort));
+    if (!QTest::qWaitFor([&] { return !g->replies.isEmpty(); }, 10000) || g->replies[0] != "connected")
+        return nullptr;
+    return g;
 }
 
 void TestLobbyWindow::hostCommandLines()
@@ -244,11 +258,8 @@ void TestLobbyWindow::joinAndSoloCommandLines()
 void TestLobbyWindow::connectionEndsTheGame()
 {
     LobbyWindow *w = makeWindow();
-    w->edit_name->setText("Ann");
-    Control::Game *g = startGame(w, w->button_host);
+    Control::Game *g = hostConnected(w);
     QVERIFY(g);
-    Control::tell(g, "connect " + QByteArray::number(config_.lobbyPort));
-    QTRY_COMPARE_WITH_TIMEOUT(g->replies.value(0), QByteArray("connected"), 10000);
     QCOMPARE(w->label_status->text(), QString("In a game"));
 
     // The table closed its connection: the game is over for the lobby even
@@ -273,11 +284,8 @@ void TestLobbyWindow::connectionEndsTheGame()
 void TestLobbyWindow::processEndEndsTheGame()
 {
     LobbyWindow *w = makeWindow();
-    w->edit_name->setText("Ann");
-    Control::Game *g = startGame(w, w->button_host);
+    Control::Game *g = hostConnected(w);
     QVERIFY(g);
-    Control::tell(g, "connect " + QByteArray::number(config_.lobbyPort));
-    QTRY_COMPARE_WITH_TIMEOUT(g->replies.value(0), QByteArray("connected"), 10000);
     w->showMinimized();
     QSignalSpy ended(w, &LobbyWindow::gameEnded);
     Control::tell(g, "exit");
@@ -292,11 +300,8 @@ void TestLobbyWindow::processEndEndsTheGame()
 void TestLobbyWindow::secondConnectionRefused()
 {
     LobbyWindow *w = makeWindow();
-    w->edit_name->setText("Ann");
-    Control::Game *g = startGame(w, w->button_host);
+    Control::Game *g = hostConnected(w);
     QVERIFY(g);
-    Control::tell(g, "connect " + QByteArray::number(config_.lobbyPort));
-    QTRY_COMPARE_WITH_TIMEOUT(g->replies.value(0), QByteArray("connected"), 10000);
 
     QTcpSocket second;
     QSignalSpy closed(&second, &QTcpSocket::disconnected);
