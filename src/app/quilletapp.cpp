@@ -1,5 +1,6 @@
 #include "app/quilletapp.h"
 
+#include "app/earlyexit.h"
 #include "client/tchat.h"
 #include "net/guard.h"
 #include "protocol/commands.h"
@@ -29,34 +30,15 @@ namespace quillet {
 
 CommandLine parseCommandLine(const QStringList &arguments)
 {
+    const Options o = readOptions(arguments, {"--home", "--port", "--lobby-port"});
     CommandLine cl;
-    for (int i = 0; i < arguments.size(); ++i) {
-        const QString &a = arguments[i];
-        if (a == "--help" || a == "-h") {
-            cl.help = true;
-        } else if (a == "--version") {
-            cl.version = true;
-        } else if (a == "--home" || a == "--port") {
-            if (i + 1 >= arguments.size()) {
-                cl.error = a + " needs a value";
-                return cl;
-            }
-            const QString value = arguments[++i];
-            if (a == "--home") {
-                cl.home = value;
-            } else {
-                bool ok = false;
-                const int port = value.toInt(&ok);
-                if (!ok || port < 1 || port > 65535) {
-                    cl.error = "--port needs a number from 1 to 65535";
-                    return cl;
-                }
-                cl.port = port;
-            }
-        } else {
-            cl.params << a;
-        }
-    }
+    cl.help = o.help;
+    cl.version = o.version;
+    cl.error = o.error;
+    cl.params = o.positional;
+    cl.home = o.values.value("--home");
+    cl.port = portOption(o, "--port", cl.port, &cl.error);
+    cl.lobbyPort = portOption(o, "--lobby-port", cl.lobbyPort, &cl.error);
     return cl;
 }
 
@@ -83,10 +65,11 @@ QString usageText()
         "       quillet [options] NAME HOST join  join the game hosted at HOST\n"
         "\n"
         "Options:\n"
-        "  --home DIR   keep the settings and tally files in DIR\n"
-        "  --port N     use game port N instead of 7772\n"
-        "  --version    print the version and end\n"
-        "  --help       print this text and end\n");
+        "  --home DIR       keep the settings and tally files in DIR\n"
+        "  --port N         use game port N instead of 7772\n"
+        "  --lobby-port N   tell the lobby at 127.0.0.1 port N (not 9001) that a game is open\n"
+        "  --version        print the version and end\n"
+        "  --help           print this text and end\n");
 }
 
 QuilletApp::QuilletApp(const CommandLine &commandLine)
@@ -95,6 +78,7 @@ QuilletApp::QuilletApp(const CommandLine &commandLine)
     // The windows in their fixed order; the table is the main window.
     table_ = new Tchat;
     table_->serverPort = commandLine_.port;
+    table_->lobbyPort = commandLine_.lobbyPort;
     table_->homeDir = commandLine_.home;
     windows_.help = new Thelp(table_);
     windows_.about = new Tabout(table_);
@@ -162,24 +146,9 @@ void QuilletApp::start()
 
 int runQuillet(int argc, char **argv)
 {
-    // The command line is read before the window system is touched, so
-    // --help and --version work without a display.
-    QStringList arguments;
-    for (int i = 1; i < argc; ++i)
-        arguments << QString::fromLocal8Bit(argv[i]);
-    const CommandLine cl = parseCommandLine(arguments);
-    if (!cl.error.isEmpty()) {
-        std::fprintf(stderr, "quillet: %s\n%s", qPrintable(cl.error), qPrintable(usageText()));
-        return 2;
-    }
-    if (cl.help) {
-        std::fputs(qPrintable(usageText()), stdout);
-        return 0;
-    }
-    if (cl.version) {
-        std::printf("quillet %s\n", kVersion.data());
-        return 0;
-    }
+    const CommandLine cl = parseCommandLine(argumentsOf(argc, argv));
+    if (const auto code = earlyExit("quillet", cl.error, cl.help, cl.version, usageText(), kVersion.data()))
+        return *code;
     QApplication app(argc, argv);
     QApplication::setApplicationName("Quillet");
     QApplication::setApplicationDisplayName("Quillet");

@@ -16,6 +16,7 @@ class Tchat;
 struct CommandLine {
     QString home;        // --home DIR: where the settings and tally files live
     int port = 7772;     // --port N: the game port (hosting and joining)
+    int lobbyPort = 9001; // --lobby-port N: where the lobby waits for a multi-player game
     QStringList params;  // name, address, "true"
     QString error;       // non-empty: the command line cannot be used
     bool help = false;   // --help: print the usage and end

@@ -14,18 +14,37 @@ SingleInstance::SingleInstance(const QString &key, QObject *parent) : QObject(pa
 
 SingleInstance::~SingleInstance() = default;
 
-QString SingleInstance::keyFor(const QString &homeDir)
+QString SingleInstance::keyFor(const QString &homeDir, const QString &name)
 {
-    const QByteArray home = QDir(homeDir).canonicalPath().toUtf8();
+    // A home that does not exist yet has no canonical path; every such home
+    // must not share one key.
+    QString path = QDir(homeDir).canonicalPath();
+    if (path.isEmpty())
+        path = QDir::cleanPath(QDir(homeDir).absolutePath());
+    const QByteArray home = path.toUtf8();
     const QByteArray hash = QCryptographicHash::hash(home, QCryptographicHash::Sha1).toHex().left(12);
-    return QStringLiteral("xevloz-%1-%2").arg(::getuid()).arg(QString::fromLatin1(hash));
+    return QStringLiteral("%1-%2-%3").arg(name).arg(::getuid()).arg(QString::fromLatin1(hash));
+}
+
+namespace {
+QString lockPath(const QString &key) { return QDir::temp().filePath(key + ".lock"); }
+} // namespace
+
+bool SingleInstance::isRunning(const QString &key)
+{
+    QLockFile probe(lockPath(key));
+    probe.setStaleLockTime(0);
+    if (!probe.tryLock(0))
+        return true;
+    probe.unlock();
+    return false;
 }
 
 bool SingleInstance::anotherRuns()
 {
     // The running copy is marked by a lock the system frees when its process
     // dies, so a killed copy never blocks the next start.
-    lock_ = std::make_unique<QLockFile>(QDir::temp().filePath(key_ + ".lock"));
+    lock_ = std::make_unique<QLockFile>(lockPath(key_));
     lock_->setStaleLockTime(0);
     if (!lock_->tryLock(0)) {
         QLocalSocket probe;

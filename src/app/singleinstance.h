@@ -24,7 +24,11 @@ public:
     // forward. Otherwise this copy becomes the running one.
     bool anotherRuns();
 
-    static QString keyFor(const QString &homeDir);
+    // `name` tells the programs apart: the game and the lobby each run once
+    // per user and home directory.
+    static QString keyFor(const QString &homeDir, const QString &name = QStringLiteral("xevloz"));
+    // Whether a copy holding `key` runs now (this process's own included).
+    static bool isRunning(const QString &key);
 
 signals:
     void raiseRequested();

@@ -140,6 +140,14 @@ void Tchat::buildMenus()
     StartHalfGame1->setEnabled(false);
     connect(StartHalfGame1, &QAction::triggered, this, [this] { guarded([&] { StartHalfGame1Click(); }); });
     file->addSeparator();
+    // The download window's way to the lobby, also from a running game.
+    QAction *playWithOthers = file->addAction("Play with Others\u2026");
+    playWithOthers->setObjectName("PlayWithOthers1");
+    connect(playWithOthers, &QAction::triggered, this, [this] {
+        if (windows_ && windows_->download)
+            guarded([&] { windows_->download->Button2Click(); });
+    });
+    file->addSeparator();
     QAction *exit = file->addAction("Exit");
     connect(exit, &QAction::triggered, this, &QWidget::close);
 

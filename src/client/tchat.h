@@ -127,6 +127,7 @@ public:
     QString loginName;
     bool soloGame = false;
     int serverPort = 7772;
+    int lobbyPort = 9001; // --lobby-port: where the lobby waits for Sock11
     // Starts the in-process server (solo: loopback only). Throws the
     // socket's text when the port cannot be used.
     std::function<void(bool solo)> startServer;

@@ -47,7 +47,7 @@ void Tchat::processparams(const QStringList &args)
         joinpress();
     // The lobby expects a connection from a running game; nothing travels on it.
     lobbyLink_ = new ClientLink(this);
-    lobbyLink_->open("127.0.0.1", 9001);
+    lobbyLink_->open("127.0.0.1", lobbyPort);
 }
 
 void Tchat::hostpress()

@@ -69,8 +69,11 @@ QString lineSafe(const QString &text)
 
 QString homeDirectory(const QString &homeOverride, QStandardPaths::StandardLocation fallback)
 {
-    if (!homeOverride.isEmpty())
+    if (!homeOverride.isEmpty()) {
+        // --home DIR is created when missing, or nothing could be saved there.
+        QDir().mkpath(homeOverride);
         return homeOverride;
+    }
     const QString exeDir = QCoreApplication::applicationDirPath();
     if (!exeDir.isEmpty() && QFileInfo(exeDir).isWritable())
         return exeDir;

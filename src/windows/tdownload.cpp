@@ -7,6 +7,7 @@
 #include "windows/windowplace.h"
 #include "ui/pictures.h"
 
+#include <QCoreApplication>
 #include <QDesktopServices>
 #include <QDir>
 #include <QFileInfo>
@@ -64,7 +65,7 @@ QPushButton *button(const QString &caption, const char *name, QWidget *parent)
 
 QStringList lobbyProgramCandidates()
 {
-    QStringList list;
+    QStringList list{QDir(QCoreApplication::applicationDirPath()).filePath(QLatin1String(kLobbyProgram))};
     const QString inPath = QStandardPaths::findExecutable(QLatin1String(kLobbyProgram));
     if (!inPath.isEmpty())
         list << inPath;
@@ -101,7 +102,9 @@ Tdownload::Tdownload(QWidget *parent) : QDialog(parent, Qt::Tool | Qt::WindowSta
 
     openUrl = [](const QUrl &url) { return QDesktopServices::openUrl(url); };
     findLobby = [] { return findInstalledLobby(); };
-    startProgram = [](const QString &program) { return QProcess::startDetached(program, {}); };
+    startProgram = [](const QString &program, const QStringList &arguments) {
+        return QProcess::startDetached(program, arguments);
+    };
     messageBox = [this](const QString &t) { QMessageBox::information(this, "Quillet", t); };
 
     // Download.
@@ -276,7 +279,9 @@ void Tdownload::Button1Click() { hide(); }
 void Tdownload::Button2Click()
 {
     const QString lobby = findLobby ? findLobby() : QString();
-    if (!lobby.isEmpty() && startProgram && startProgram(lobby)) {
+    // The lobby keeps its settings where the game does.
+    const QStringList arguments = home_.isEmpty() ? QStringList() : QStringList{"--home", home_};
+    if (!lobby.isEmpty() && startProgram && startProgram(lobby, arguments)) {
         if (exitProgram)
             exitProgram();
         return;

@@ -21,8 +21,9 @@ inline constexpr char kLobbyUrlKey[] = "LobbyURL";
 // The installer's name when the address does not end in a usable one.
 inline constexpr char kDefaultInstallerName[] = "ZolvexLobbySetup.exe";
 
-// Where an installed lobby program is looked for, in order: "zolvexlobby" in
-// PATH, ~/.local/bin/zolvexlobby, /opt/zolvex/zolvexlobby,
+// Where an installed lobby program is looked for, in order: "zolvexlobby"
+// beside this program (a build tree or an installed tree), in PATH,
+// ~/.local/bin/zolvexlobby, /opt/zolvex/zolvexlobby,
 // /opt/zolvex/bin/zolvexlobby.
 QStringList lobbyProgramCandidates();
 // The first candidate that is an executable file, or empty.
@@ -74,7 +75,7 @@ public:
     // Finds the installed lobby program (path or empty).
     std::function<QString()> findLobby;
     // Starts a program detached from this one.
-    std::function<bool(const QString &program)> startProgram;
+    std::function<bool(const QString &program, const QStringList &arguments)> startProgram;
     // A modal message.
     std::function<void(const QString &text)> messageBox;
     // Ends the program the way the table's "Exit" does; the table sets it.

@@ -4,6 +4,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QLabel>
 #include <QPushButton>
 #include <QSignalSpy>
@@ -120,8 +121,9 @@ struct Harness {
             return openResult;
         };
         window.findLobby = [this] { return lobbyPath; };
-        window.startProgram = [this](const QString &p) {
+        window.startProgram = [this](const QString &p, const QStringList &arguments) {
             started << p;
+            startedWith << arguments;
             return startResult;
         };
         window.messageBox = [this](const QString &t) { messages << t; };
@@ -136,6 +138,7 @@ struct Harness {
     bool openResult = true;
     QString lobbyPath;
     QStringList started;
+    QList<QStringList> startedWith;
     bool startResult = true;
     QStringList messages;
     int exits = 0;
@@ -412,12 +415,16 @@ void TestDownload::playWithOthers()
     h.startResult = true;
     w.Button2Click();
     QCOMPARE(h.started.last(), QString("/opt/zolvex/zolvexlobby"));
+    // The lobby shares the game's settings folder.
+    QCOMPARE(h.startedWith.last(), (QStringList{"--home", h.home.path()}));
     QCOMPARE(h.exits, 1);
     QCOMPARE(h.messages.size(), 2);
 }
 
 void TestDownload::lobbyFoundInPath()
 {
+    // Beside this program first (a build tree or an installed tree), then PATH.
+    const QString beside = QDir(QCoreApplication::applicationDirPath()).filePath("zolvexlobby");
     QTemporaryDir bin;
     const QString program = QDir(bin.path()).filePath("zolvexlobby");
     {
@@ -431,11 +438,13 @@ void TestDownload::lobbyFoundInPath()
     const bool notExecutableFound = findInstalledLobby() == program;
     QVERIFY(QFile(program).setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
     const QString found = findInstalledLobby();
-    const QString first = lobbyProgramCandidates().value(0);
+    const QStringList candidates = lobbyProgramCandidates();
     qputenv("PATH", oldPath);
     QVERIFY(!notExecutableFound);
-    QCOMPARE(found, program);
-    QCOMPARE(first, program);
+    QCOMPARE(candidates.value(0), beside);
+    QCOMPARE(candidates.value(1), program);
+    const QFileInfo besideInfo(beside);
+    QCOMPARE(found, besideInfo.isFile() && besideInfo.isExecutable() ? besideInfo.absoluteFilePath() : program);
 }
 
 QTEST_MAIN(TestDownload)
