@@ -26,7 +26,6 @@
 
 #include <cstdio>
 #include <fstream>
-#include <set>
 #include <sstream>
 #include <string>
 
@@ -120,7 +119,7 @@ int main(int argc, char **argv)
     Tchat *t = quillet.table();
     t->messageBox = [](const QString &text) { std::fprintf(stderr, "box: %s\n", qPrintable(text)); };
     quillet.start();
-    if (!waitFor([&] { return t->loggedin && t->seat(1).label_playername->text() == "You"; }, 10000)) {
+    if (!waitFor([&] { return t->model().loggedin() && t->seat(1).label_playername->text() == "You"; }, 10000)) {
         std::fprintf(stderr, "the table did not log in\n");
         return 1;
     }
@@ -141,45 +140,30 @@ int main(int argc, char **argv)
     auto *edit = t->findChild<QLineEdit *>("edit_bid");
     auto *button = t->findChild<PictureButton *>("button_bid");
     auto *trumpPanel = t->findChild<QWidget *>("panel_trump");
-    std::set<int> tried;
-    int handSizeAtTry = -1, roundAtTry = -1, shotRound = 0;
+    int shotRound = 0;
+    const TableModel &m = t->model();
     QElapsedTimer clock;
     clock.start();
     while (!status2->text().startsWith("Winning Score: ") && clock.elapsed() < 600000) {
         QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 2);
         if (button->isVisible() && edit->isVisible()) {
-            if (t->scoreround != shotRound) {
-                shotRound = t->scoreround;
+            if (m.scoreround() != shotRound) {
+                shotRound = m.scoreround();
                 shot(QStringLiteral("round%1-bid").arg(shotRound, 2, 10, QChar('0')));
             }
-            int bid = std::min(1, t->maxbid);
-            if (t->gameType == "m" && t->lastBidder == t->myseat && bid + t->totalSoFar == t->cardsPerHand)
-                bid = bid == 0 ? 1 : 0;
-            edit->setText(QString::number(bid));
+            edit->setText(m.checkBid("1").ok ? "1" : "0");
             t->button_bidClick();
         }
         if (trumpPanel->isVisible()) {
             shot("trump-choice");
             t->selectTrump(5);
         }
-        if (t->myturn) {
-            int handSize = 0;
-            for (int p = 1; p <= 13; ++p)
-                handSize += t->cardAtPlace(p) != nullptr;
-            if (handSize != handSizeAtTry || t->scoreround != roundAtTry)
-                tried.clear();
-            if (handSize == 3)
-                shot(QStringLiteral("round%1-play").arg(t->scoreround, 2, 10, QChar('0')));
-            handSizeAtTry = handSize;
-            roundAtTry = t->scoreround;
-            for (int p = 1; p <= 13; ++p) {
-                CardImage *c = t->cardAtPlace(p);
-                if (c && !tried.count(c->slot())) {
-                    tried.insert(c->slot());
-                    t->cardimagesMouseDown(c, Qt::LeftButton);
-                    break;
-                }
-            }
+        if (m.myturn()) {
+            if (m.handSize() == 3)
+                shot(QStringLiteral("round%1-play").arg(m.scoreround(), 2, 10, QChar('0')));
+            const auto playable = m.playableSlots();
+            if (!playable.empty())
+                t->cardimagesMouseDown(t->cardForSlot(playable.front()), Qt::LeftButton);
         }
     }
     shot("game-over");

@@ -65,7 +65,7 @@ void ChatInput::pasteAppend()
     appendText(pasted);
 }
 
-QByteArray ChatInput::sendit(int myseat, bool loggedin, const QString &colorText)
+std::optional<ToServer> ChatInput::sendit(int myseat, bool loggedin, const QString &colorText)
 {
     const ChatSend send = buildChatSend(myseat, text(), colorText, loggedin);
     if (send.emptyBox)

@@ -2,7 +2,11 @@
 // away at the first key; Enter hands the line to the table.
 #pragma once
 
+#include "protocol/messages.h"
+
 #include <QLineEdit>
+
+#include <optional>
 
 class QAction;
 class QMenu;
@@ -28,9 +32,9 @@ public:
     void pasteAppend();
 
     // The table's Enter handler: builds what to send for the current text
-    // and empties the box when the rules say so. Returns the whole message,
-    // or nothing to send.
-    QByteArray sendit(int myseat, bool loggedin, const QString &colorText);
+    // and empties the box when the rules say so. Returns the message, or
+    // nothing to send.
+    std::optional<ToServer> sendit(int myseat, bool loggedin, const QString &colorText);
 
     QMenu *popupMenu() const { return popup_; }
     QAction *pasteAction() const { return pasteAction_; }

@@ -1,6 +1,5 @@
 #include "chat/chatlogic.h"
 
-#include "protocol/commands.h"
 #include "protocol/message.h"
 #include "chat/colortext.h"
 
@@ -8,8 +7,6 @@ namespace quillet {
 namespace {
 
 const QString kSmileyCode = QStringLiteral(":)#");
-
-QByteArray toBytes(const std::string &s) { return QByteArray(s.data(), qsizetype(s.size())); }
 
 std::string utf8(const QString &s)
 {
@@ -73,22 +70,34 @@ ChatSend buildChatSend(int myseat, const QString &text, const QString &colorText
         return result;
     const std::string color = colorSuffix(colorText);
     if (!text.startsWith(QLatin1Char('/')))
-        result.message = toBytes(makeMessage(cmd::chat, myseat, utf8(text) + color));
+        result.message = toServer::Chat{myseat, utf8(text) + color};
     else if (text.startsWith(QLatin1String("/me"))) {
         // The action is what follows "/me" and its blank; "/meow" has no
         // blank and has long sent "ow", which players know.
         const QString action = text.mid(text.startsWith(QLatin1String("/me ")) ? 4 : 3);
-        result.message = toBytes(makeMessage(cmd::action, myseat, utf8(action) + color));
+        result.message = toServer::Action{myseat, utf8(action) + color};
     }
     return result;
 }
 
-QByteArray buildPhraseSend(int myseat, const QString &phrase, const QString &colorText)
+toServer::Action buildPhraseSend(int myseat, const QString &phrase, const QString &colorText)
 {
     const std::string color = colorSuffix(colorText);
     if (phrase.startsWith(QLatin1String("/me ")))
-        return toBytes(makeMessage(cmd::action, myseat, utf8(phrase.mid(4)) + color));
-    return toBytes(makeMessage(cmd::action, myseat, "says: " + utf8(phrase) + color));
+        return {myseat, utf8(phrase.mid(4)) + color};
+    return {myseat, "says: " + utf8(phrase) + color};
+}
+
+toServer::PlayASound buildSoundSend(int myseat, int sound)
+{
+    return {myseat, "wave" + std::to_string(sound) + "+"};
+}
+
+QString receivedSoundName(const toTable::PlayASound &m)
+{
+    const std::string_view text(m.text);
+    const std::string_view name = text.substr(0, text.find('+'));
+    return QString::fromUtf8(name.data(), qsizetype(name.size()));
 }
 
 std::optional<ReceivedChat> parseReceivedChat(const QString &fields)
@@ -109,6 +118,12 @@ std::optional<ReceivedChat> parseReceivedChat(const QString &fields)
 std::optional<ReceivedChat> parseReceivedChat(std::string_view utf8Fields)
 {
     return parseReceivedChat(QString::fromUtf8(utf8Fields.data(), qsizetype(utf8Fields.size())));
+}
+
+std::optional<ReceivedChat> parseReceivedChat(const toTable::Chat &m)
+{
+    return parseReceivedChat(QString::number(m.seat) + QLatin1Char('+')
+                             + QString::fromUtf8(m.text.data(), qsizetype(m.text.size())));
 }
 
 std::optional<ChatLineParts> splitChatLine(const QString &text)

@@ -3,7 +3,8 @@
 // into head, words, smileys and links, and which link addresses may open.
 #pragma once
 
-#include <QByteArray>
+#include "protocol/messages.h"
+
 #include <QString>
 #include <QUrl>
 
@@ -25,20 +26,26 @@ constexpr int chatStyleForSource(int source) { return source == 0 ? kSystemStyle
 
 // What Enter in the input box does.
 struct ChatSend {
-    QByteArray message; // whole message, terminator included; empty: send nothing
+    std::optional<ToServer> message; // a chat or an action; nothing: send nothing
     bool emptyBox = false;
 };
 
-// A typed line: plain text goes as "CMD_chat", "/me..." as "CMD_action"
-// with the text after "/me " ("/meow" sends "ow"), any other "/"
-// line sends nothing. The box empties whenever the player is logged in;
-// when he is not, nothing is sent and the text stays.
+// A typed line: plain text goes as a chat, "/me..." as an action with the
+// text after "/me " ("/meow" sends "ow"), any other "/" line sends nothing.
+// The box empties whenever the player is logged in; when he is not, nothing
+// is sent and the text stays.
 ChatSend buildChatSend(int myseat, const QString &text, const QString &colorText,
                        bool loggedin = true);
 
 // A phrase button: "/me " phrases go as the action after those four
 // characters, any other phrase as "says: " and the phrase.
-QByteArray buildPhraseSend(int myseat, const QString &phrase, const QString &colorText);
+toServer::Action buildPhraseSend(int myseat, const QString &phrase, const QString &colorText);
+
+// A chatter sound 1..20 from the menu: "wave" and its number, with the '+'
+// that ends the sound's field on every table.
+toServer::PlayASound buildSoundSend(int myseat, int sound);
+// The sound a received chatter sound asks for: its text up to the first '+'.
+QString receivedSoundName(const toTable::PlayASound &m);
 
 struct ReceivedChat {
     QString line;   // source, "+", head and body: ready for addlinetochat
@@ -51,6 +58,7 @@ struct ReceivedChat {
 // readable on the white pane. A line whose source is not 0..9 is dropped.
 std::optional<ReceivedChat> parseReceivedChat(const QString &fields);
 std::optional<ReceivedChat> parseReceivedChat(std::string_view utf8Fields);
+std::optional<ReceivedChat> parseReceivedChat(const toTable::Chat &m);
 
 // A line handed to addlinetochat, split up. Control characters are already
 // blanks, so nothing in a line can break the pane's layout.

@@ -1,4 +1,4 @@
-// The controls of one seat around the table, and what they record.
+// The controls of one seat around the table.
 #pragma once
 
 class QLabel;
@@ -20,8 +20,6 @@ struct SeatPanel {
     QLabel *image_trickwinner = nullptr;
     QLabel *captionScore = nullptr;   // the fixed "Score" caption of the position
     QLabel *captionTricks = nullptr;  // the fixed "Tricks" caption of the position
-    int cardCount = 0;   // face-down cards shown in image_cards
-    int playedCard = 0;  // card shown in image_played
     int position = 0;    // screen position 1 bottom, 2 left, 3 top, 4 right
 };
 

@@ -2,6 +2,7 @@
 
 #include "client/clientlink.h"
 #include "client/labelstyle.h"
+#include "protocol/cards.h"
 #include "net/guard.h"
 #include "chat/chatpane.h"
 #include "windows/sidewindows.h"
@@ -69,9 +70,9 @@ Tchat::Tchat(QWidget *parent) : QMainWindow(parent)
     link_->onClosed = [this] { guarded([&] { sockClosed(); }); };
     // A connection that cannot be made leaves the window open; say why.
     link_->onReport = [this](const std::string &text) {
-        if (!loggedin && !connectReported_) {
+        if (!model_.loggedin() && !connectReported_) {
             connectReported_ = true;
-            systemLine("Could not connect to the game at " + (hosting ? QString("127.0.0.1") : hostaddr) + " (" +
+            systemLine("Could not connect to the game at " + (model_.hosting() ? QString("127.0.0.1") : hostaddr_) + " (" +
                        QString::fromStdString(text) + ").");
         }
     };
@@ -124,12 +125,6 @@ void Tchat::attach(SideWindows *windows)
             windows_->phrases->editPhrases(current);
         });
     }
-}
-
-void Tchat::kicking(int slot)
-{
-    if (hosting && loggedin)
-        sendMessage(makeMessage("CMD_kickhim", myseat, slot, trailing));
 }
 
 void Tchat::buildMenus()
@@ -188,8 +183,8 @@ void Tchat::buildMenus()
         botGroup->addAction(a);
         connect(a, &QAction::triggered, this, [this, ms = ms] {
             BotSpeed1Tag = ms;
-            if (loggedin)
-                sendMessage(makeMessage("CMD_botspeed", myseat, ms, trailing));
+            if (model_.loggedin())
+                send(toServer::BotSpeed{model_.myseat(), ms});
             saveinifile();
         });
     }
@@ -250,8 +245,8 @@ void Tchat::buildMenus()
     connect(JustWatch1, &QAction::triggered, this, [this] {
         // The mark follows the server's answer only.
         JustWatch1->setChecked(!JustWatch1->isChecked());
-        if (loggedin && myseat < 5)
-            sendMessage(makeMessage("CMD_justwatch", myseat, JustWatch1->isChecked() ? 2 : 1));
+        if (model_.loggedin() && isSeat(model_.myseat()))
+            send(toServer::JustWatch{model_.myseat(), !JustWatch1->isChecked()});
     });
 
     QMenu *view = menuBar()->addMenu("View");
@@ -391,15 +386,13 @@ void Tchat::buildTrumpPanel()
     bg->setGeometry(0, 0, 417, 133);
     bg->setPixmap(pictures::background(pictures::Background::Trump));
     bg->setScaledContents(true);
-    // Left to right: clubs, diamonds, spades, hearts, no trump.
-    const int cards[6] = {0, 13, 26, 52, 39, 53};
     const int xs[6] = {0, 13, 93, 173, 253, 333};
     for (int i = 1; i <= 5; ++i) {
         auto *pic = new ClickablePicture(panel_trump);
         pic->setObjectName(QStringLiteral("image_selecttrump%1").arg(i));
         pic->setGeometry(xs[i], 7, 71, 96);
         pic->setScaledContents(true);
-        pic->setPixmap(pictures::card(cards[i]));
+        pic->setPixmap(pictures::card(kTrumpChoices[i]));
         pic->setCursor(Qt::PointingHandCursor);
         pic->onPress = [this, i](Qt::MouseButton b) {
             if (b == Qt::LeftButton)
@@ -432,15 +425,12 @@ void Tchat::showLastTrick()
 
 void Tchat::resetTable()
 {
-    for (int s = 1; s <= 4; ++s) {
+    for (int s = 1; s <= kSeats; ++s) {
         seat(s).label_score->setText("0");
         seat(s).label_bid->setText("0");
         seat(s).image_cards->clear();
-        seat(s).cardCount = 0;
     }
-    clearHand();
-    myturn = false;
-    currentplayer = 0;
+    showHand();
 }
 
 void Tchat::showBidBox(bool visible)
@@ -454,13 +444,14 @@ void Tchat::showBidBox(bool visible)
 
 QLabel *Tchat::labelNamed(const QString &name) const { return panel_main->findChild<QLabel *>(name); }
 
-void Tchat::sendMessage(const std::string &message)
+void Tchat::send(const ToServer &message)
 {
-    if (sendHook) {
-        sendHook(message);
-        return;
-    }
-    link_->send(message);
+    std::string bytes;
+    encode(bytes, message);
+    if (sendHook)
+        sendHook(bytes);
+    else
+        link_->send(bytes);
 }
 
 void Tchat::closeEvent(QCloseEvent *event)

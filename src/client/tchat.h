@@ -1,22 +1,21 @@
-// The table window: the connection to the server, the seats around the
-// table, bidding, the own hand and the cards played, round and game end.
+// The table window: it shows the table model and turns clicks into moves.
+// Each handler of a server message updates the model, then the controls.
 #pragma once
 
 #include "client/seatpanel.h"
+#include "client/tablemodel.h"
+#include "protocol/message.h"
+#include "protocol/messages.h"
 
 #include <QMainWindow>
-#include <QPointer>
 #include <QRect>
-
-#include <vector>
 
 #include <array>
 #include <deque>
 #include <functional>
 #include <string>
 #include <string_view>
-
-#include "protocol/message.h"
+#include <vector>
 
 class QAction;
 class QActionGroup;
@@ -49,27 +48,45 @@ public:
     // The side windows and the server are created after the table (they are
     // created in a fixed order); the table learns of them here.
     void attach(SideWindows *windows);
+    // Set by the composition root before the first showing.
+    QString homeDir;   // --home, empty for the default place
+    bool settingsWritable = true; // false: the folder cannot be used, nothing is written
+    int serverPort = 7772;
+    int lobbyPort = 9001; // --lobby-port: where the lobby waits for Sock11
+    // Starts the in-process server (solo: loopback only). Throws the
+    // socket's text when the port cannot be used.
+    std::function<void(bool solo)> startServer;
 
     // Command line processing of the first showing. `args` are the program's
     // parameters without the program name.
     void processparams(const QStringList &args);
     void hostpress();
     void joinpress();
+    // What processparams and hostpress set up; tests without a server set
+    // them directly.
+    void setPlayerName(const QString &name);
+    void setHosting(bool on) { model_.setHosting(on); }
+    const QString &loginName() const { return loginName_; }
+    const QString &hostaddr() const { return hostaddr_; }
+
+    // The game as the table knows it.
+    const TableModel &model() const { return model_; }
 
     // Incoming bytes of the connection (the socket's read event).
     void sockRead(std::string_view bytes);
     // The connection reported "Socket Closed".
     void sockClosed();
-    // Dispatches at most one pending message.
+    // Dispatches at most one pending message (a tick of Timer1).
     void processsocktimer();
-    // Dispatches one message text (without terminator) at once; for tests.
+    // Decodes one message text (without terminator) and hands it to its
+    // handler at once; a malformed or unknown message is dropped.
     void dispatch(std::string_view entry);
+    int pendingCount() const { return static_cast<int>(receivedlist.size()); }
 
-    // Sends one whole message if logged in.
-    void sendMessage(const std::string &message);
-    // Everything sent goes through here; tests may observe or replace it.
+    // Everything the table sends goes out here as one whole message.
+    void send(const ToServer &message);
+    // Tests may observe or replace the sending, and the modal message boxes.
     std::function<void(const std::string &)> sendHook;
-    // Modal message boxes; tests replace them to observe the text.
     std::function<void(const QString &)> messageBox;
 
     // System line in the chat pane ("0+" + text in the system colour).
@@ -79,19 +96,18 @@ public:
     // Chat and sounds.
     void sendit();
     void b_phrase1Click(int button);     // phrase buttons 1..9
+    bool phraseReady() const { return phraseready; }
     QString phrase(int button) const;
     void setPhrase(int button, const QString &text);
     void wave12Click(int n);             // chatter sound menu entry 0..20
     QString chatColourText() const;
     ChatPane *chatPane() const { return chatpane_; }
     ChatInput *chatInput() const { return mychat_; }
-    bool phraseready = true;
-    quint32 chatColour = 0;
-    QString lastSound; // the last sound asked for, played or not
+    QString lastSound; // the last sound asked for, played or not (tests look)
+    // Game sounds by name (respects "Play Sounds").
+    void playsounds(const QString &name);
 
     // Settings.
-    QString homeDir;   // --home, empty for the default place
-    bool settingsWritable = true; // false: the folder cannot be used, nothing is written
     QString settingsPath() const;
     void settingsNotSaved(const QString &error); // the chat, or a box while closing
     void loadinifile();
@@ -103,69 +119,32 @@ public:
     void applyTextSize(int points);
     void setChatColour(quint32 colour);
     bool settingsRead() const { return settingsRead_; }
-    int scTop = 0, scLeft = 0, ltTop = 0, ltLeft = 0;
 
     // Watching and removing players (the host's seat menu).
     void openSeatMenu(int position);     // right click on a seat's name label
     void seatMenuAction(int item);       // 0 remove, 1 set watch, 2 unset watch
     QMenu *seatMenu() const { return popup_kick; }
+    void kicking(int slot);
 
     // Tally helper shared with the tally window.
     void loadchecklist();
 
-    // Game sounds by name (respects "Play Sounds").
-    void playsounds(const QString &name);
-
-    // State (names of the system).
-    int myseat = 0;
-    QString myname;
-    QString hostaddr;
-    bool loggedin = false;
-    bool hosting = false;
-    int currentplayer = 0;
-    bool myturn = false;
-    QString loginName;
-    bool soloGame = false;
-    int serverPort = 7772;
-    int lobbyPort = 9001; // --lobby-port: where the lobby waits for Sock11
-    // Starts the in-process server (solo: loopback only). Throws the
-    // socket's text when the port cannot be used.
-    std::function<void(bool solo)> startServer;
-    std::array<QString, 5> defaultnames{QString(), "You", "Klot", "Klick", "Kling"};
-
-    // Recorded values kept with their controls.
-    int maxbid = 0;
-    int totalSoFar = 0;
-    int lastBidder = 0;
-    int chooser = 0;
-    int trumpCardNumber = 0;
-    int totalBidsShown = 0;
-    int cardsPerHand = 0;
-    int scoreround = 0;
-    QString gameType;      // "h", "f", "m" of the running game
-    int ledoffPosition = 0; // the last-trick window's leader position, 0 = unset
-
+    // The controls, and the clicks on them (tests click like the mouse does).
     SeatPanel &seat(int s) { return seats_[static_cast<std::size_t>(s)]; }
     QWidget *panelMain() const { return panel_main; }
     QLabel *labelNamed(const QString &name) const;
-    int pendingCount() const { return static_cast<int>(receivedlist.size()); }
-    // The hand row: places 1..13 holding a hand slot, 0 = free.
-    const std::array<int, 14> &handplaces() const { return handplaces_; }
     CardImage *cardAtPlace(int place) const;
     CardImage *cardForSlot(int slot) const;
-    // Mouse on a card of the own hand (tests call it like the mouse does).
     void cardimagesMouseDown(CardImage *card, Qt::MouseButton button);
+    void sortthem();
     void button_bidClick();
     void selectTrump(int pictureIndex); // 1..5, left to right
-    void kicking(int slot);
     void StartHalfGame1Click();
-    // Sends CMD_startgame for the chosen game type (the game start dialog).
+    // Sends the game start for the chosen game type (the game start dialog).
     void startGameWith(const QString &letter);
     QStringList seatNames() const;
     void showScoreCard();
     void showLastTrick();
-    void sortthem();
-    void movecards(int slot);
 
     // Menu items other parts use.
     QAction *StartHalfGame1 = nullptr;
@@ -180,8 +159,6 @@ public:
     QAction *scontop = nullptr;
     QAction *ltontop = nullptr;
     QAction *JustWatch1 = nullptr;
-    int TurnSound1Tag = 0;
-    int BotSpeed1Tag = 750;
 
 signals:
     void loggedIn();
@@ -194,6 +171,10 @@ protected:
     void changeEvent(QEvent *event) override;
 
 private:
+    struct Handlers; // the dispatch table: message type to handler
+    // The trump pictures left to right: clubs, diamonds, spades, hearts, no trump.
+    static constexpr int kTrumpChoices[6] = {0, 13, 26, 52, 39, 53};
+
     // Construction.
     void buildMenus();
     void buildTable();
@@ -205,58 +186,62 @@ private:
     void resetTable();
 
     // Connection and login.
-    void sendloginfo(std::string_view fields);
-    void newplayerinfo(std::string_view fields);
-    void playerdisconnected(std::string_view fields);
+    void sendloginfo(const toTable::SendLoginInfo &m);
+    void newplayerinfo(const toTable::NewPlayerInfo &m);
+    void newplayerinfo(const toTable::ExistingPlayers &m);
+    void playerdisconnected(const toTable::PlayerDisconnected &m);
+    void armDispatch();
 
     // Seats.
     void sortstuff(int slot);
-    void getnextplayer(std::string_view fields);
-    void newplayerstuff(std::string_view fields);
-    void stats(std::string_view fields);
+    void getnextplayer(const toTable::NextPlayer &m);
+    void newplayerstuff(const toTable::NewPlayerStuff &m);
+    void stats(const toTable::Stats &m);
     QString seatName(int s) const;
+    void showNames();
 
     // Bidding and trump.
-    void mybid(std::string_view fields);
-    void hisbid(std::string_view fields);
-    void nobid(std::string_view fields);
-    void trump(std::string_view fields);
-    void choosetrump(std::string_view fields);
+    void mybid(const toTable::Bid &m);
+    void hisbid(const toTable::HisBid &m);
+    void nobid(const toTable::NoBid &m);
+    void trump(const toTable::Trump &m);
+    void choosetrump(const toTable::ChooseTrump &m);
     void showBidBox(bool visible);
+    void showTrumpCard();
 
     // Hand and cards.
-    void placecard(std::string_view fields);
-    void createcard(int slot, int card);
-    void playcard(std::string_view fields);
-    void needsuit(std::string_view fields);
-    void trickwinner(std::string_view fields);
-    void clearHand();
-    void drawFan(int s, int count);
+    void placecard(const toTable::PlaceCard &m);
+    void playcard(const toTable::PlayCard &m);
+    void needsuit(const toTable::NeedSuit &m);
+    void trickwinner(const toTable::TrickWinner &m);
+    void showHand();
+    void drawFan(int s);
     void showPlayed(int s, int card);
 
     // Round and game.
-    void startthegame(std::string_view fields);
-    void startround(std::string_view fields);
-    void scoreit(std::string_view fields);
-    void winner(std::string_view fields);
-    void setGameType(const QString &letter);
+    void startthegame(const toTable::StartGame &m);
+    void startround(const toTable::StartRound &m);
+    void scoreit(const toTable::Score &m);
+    void winner(const toTable::Winner &m);
+    void setGameType(GameType type);
 
     // Chat, sounds and watching relayed by the server.
-    void chatrecieved(std::string_view fields);
-    void playasound(std::string_view fields);
-    void justwatching(std::string_view fields);
+    void chatrecieved(const toTable::Chat &m);
+    void playasound(const toTable::PlayASound &m);
+    void justwatching(const toTable::JustWatching &m);
 
-    void armDispatch();
-
+    TableModel model_;
     SideWindows *windows_ = nullptr;
     ClientLink *link_ = nullptr;
     QTimer *Timer1 = nullptr;
     std::deque<std::string> receivedlist;
     MessageFramer framer_;
+    QString hostaddr_;
+    QString loginName_;
+    bool soloGame_ = false;
 
     QWidget *panel_main = nullptr;
     std::array<SeatPanel, 5> seats_{};
-    std::array<int, 14> handplaces_{};
     std::array<CardImage *, 14> handCards_{}; // by hand slot
     ClientLink *lobbyLink_ = nullptr;
 
@@ -293,12 +278,19 @@ private:
     ChatInput *mychat_ = nullptr;
     SoundPlayer *sounds_ = nullptr;
     QTimer *phraseTimer_ = nullptr;
+    bool phraseready = true;
+    quint32 chatColour = 0;
     std::array<QToolButton *, 11> phraseButtons_{};
     QToolButton *button_smilies = nullptr;
     QMenu *popup_smilies = nullptr;
     QMenu *popup_sounds = nullptr;
     QMenu *popup_kick = nullptr;
     int popupKickTag_ = 0;
+
+    // Options kept with their menus, and the places of the side windows.
+    int TurnSound1Tag = 0;
+    int BotSpeed1Tag = 750;
+    int scTop = 0, scLeft = 0, ltTop = 0, ltLeft = 0;
     std::vector<std::pair<QAction *, int>> textSizeItems_;
     QRect remembered_;
     bool settingsRead_ = false;

@@ -1,9 +1,9 @@
-// Bidding and trump on the table: the bid box and its checks, the bids as
-// they are made, the trump choice panel and the trump display.
+// Bidding and trump on the table: the bid box, the bids as they are made,
+// the trump choice panel and the trump display. The checks of a bid are the
+// model's.
 #include "client/labelstyle.h"
 #include "client/tchat.h"
 #include "protocol/cards.h"
-#include "protocol/commands.h"
 #include "ui/kit.h"
 #include "ui/pictures.h"
 
@@ -12,36 +12,28 @@
 
 namespace quillet {
 
-void Tchat::mybid(std::string_view fields)
+void Tchat::mybid(const toTable::Bid &m)
 {
-    FieldReader r(fields);
-    int s = 0, cards = 0, lead = 0, total = 0, last = 0;
-    if (!r.nextInt(s) || !r.nextInt(cards) || !r.nextInt(lead) || !r.nextInt(total) || !r.nextInt(last))
+    if (!model_.mybid(m))
         return;
-    if (!isSeat(s) || cards < 0 || cards > kHandSlots || !isSeat(lead) || !isSeat(last))
-        return;
+    const bool mine = m.seat == model_.myseat();
     label_end->setText(QString());
     bool ok = false;
-    if (edit_bid->text().toInt(&ok) > cards && ok)
-        edit_bid->setText(QString::number(cards));
-    totalSoFar = total;
-    lastBidder = last;
-    if (s == myseat) {
-        label_status2->setText("Your bid..");
-        label_turn->setText("Your bid..");
+    if (edit_bid->text().toInt(&ok) > m.numcards && ok)
+        edit_bid->setText(QString::number(m.numcards));
+    const QString asking = mine ? QString("Your bid..") : seatName(m.seat) + " Bid..";
+    label_status2->setText(asking);
+    label_turn->setText(asking);
+    if (mine)
         playsounds("bid");
-    } else {
-        label_status2->setText(seatName(s) + " Bid..");
-        label_turn->setText(seatName(s) + " Bid..");
-    }
-    for (int i = 1; i <= 4; ++i)
+    for (int i = 1; i <= kSeats; ++i)
         seat(i).image_turn->hide();
-    seat(s).image_turn->show();
-    label_firstplay->setText(lead == myseat ? QString("You will play first") : seatName(lead) + " will play first");
-    updown_bid->setMaximum(cards);
-    maxbid = cards;
-    showBidBox(s == myseat);
-    if (s == myseat) {
+    seat(m.seat).image_turn->show();
+    label_firstplay->setText(m.first == model_.myseat() ? QString("You will play first")
+                                                        : seatName(m.first) + " will play first");
+    updown_bid->setMaximum(m.numcards);
+    showBidBox(mine);
+    if (mine) {
         for (QWidget *w : {static_cast<QWidget *>(label_firstplay), static_cast<QWidget *>(label_yourbid),
                            static_cast<QWidget *>(edit_bid), static_cast<QWidget *>(updown_bid),
                            static_cast<QWidget *>(button_bid)})
@@ -53,107 +45,87 @@ void Tchat::mybid(std::string_view fields)
 
 void Tchat::button_bidClick()
 {
-    const QString text = edit_bid->text().trimmed();
-    int bid = 0;
-    if (!parseNumber(text.toStdString(), bid) || bid < 0) {
-        messageBox("'" + edit_bid->text() + "' is not a valid bid.");
+    const BidCheck check = model_.checkBid(edit_bid->text().toStdString());
+    if (!check.ok) {
+        messageBox(QString::fromStdString(check.refusal));
         return;
     }
-    if (bid > maxbid) {
-        messageBox("You can't bid more then " + QString::number(maxbid) + ".");
-        return;
-    }
-    if (gameType == "m" && lastBidder == myseat && bid + totalSoFar == cardsPerHand) {
-        messageBox("Bids cannot equal the cards in your hand.");
-        return;
-    }
-    if (loggedin)
-        sendMessage(makeMessage(cmd::bid, myseat, bid));
+    if (model_.loggedin())
+        send(toServer::Bid{model_.myseat(), check.bid});
     edit_bid->setText("0");
     button_bid->hide();
 }
 
-void Tchat::hisbid(std::string_view fields)
+void Tchat::hisbid(const toTable::HisBid &m)
 {
-    FieldReader r(fields);
-    int s = 0, bid = 0, total = 0;
-    if (!r.nextInt(s) || !r.nextInt(bid) || !parseNumber(r.rest(), total))
-        return;
     label_end->setText(QString());
     showBidBox(false);
-    if (!isSeat(s))
+    if (!model_.hisbid(m))
         return;
-    seat(s).label_bid->setText(QString::number(bid));
-    setTextColour(seat(s).label_bid, Qt::black);
-    setTextColour(seat(s).label_bidlabel, Qt::black);
-    label_status2->setText(s == myseat ? "You bid: " + QString::number(bid)
-                                       : seatName(s) + " bids: " + QString::number(bid));
-    label_totalbids->setText("Total Bids: " + QString::number(total));
-    totalBidsShown = total;
-    const int cards = cardsPerHand;
-    if (total < cards)
-        label_overunder->setText("Under -" + QString::number(cards - total));
-    else if (total > cards)
-        label_overunder->setText("Over +" + QString::number(total - cards));
+    const QString bid = QString::number(m.bid);
+    seat(m.seat).label_bid->setText(bid);
+    setTextColour(seat(m.seat).label_bid, Qt::black);
+    setTextColour(seat(m.seat).label_bidlabel, Qt::black);
+    label_status2->setText(m.seat == model_.myseat() ? "You bid: " + bid : seatName(m.seat) + " bids: " + bid);
+    label_totalbids->setText("Total Bids: " + QString::number(model_.totalBids()));
+    const int over = model_.totalBids() - model_.cardsPerHand();
+    if (over < 0)
+        label_overunder->setText("Under -" + QString::number(-over));
+    else if (over > 0)
+        label_overunder->setText("Over +" + QString::number(over));
     else
         label_overunder->setText("Match Bid");
 }
 
-void Tchat::nobid(std::string_view fields)
+void Tchat::nobid(const toTable::NoBid &m)
 {
-    FieldReader r(fields);
-    int s = 0;
-    if (!r.nextInt(s))
+    if (m.seat != model_.myseat())
         return;
-    if (s == myseat) {
-        button_bid->show();
-        edit_bid->setText("0");
-        messageBox("Total number of bids cannot equal the number of cards dealt");
-    }
+    button_bid->show();
+    edit_bid->setText("0");
+    messageBox("Total number of bids cannot equal the number of cards dealt");
 }
 
-void Tchat::choosetrump(std::string_view fields)
+void Tchat::choosetrump(const toTable::ChooseTrump &m)
 {
-    FieldReader r(fields);
-    int s = 0;
-    if (!r.nextInt(s) || !isSeat(s))
+    if (!model_.choosetrump(m))
         return;
-    chooser = s;
-    if (s == myseat) {
+    if (m.seat == model_.myseat()) {
         label_status1->setText("Choose the Trump");
         panel_trump->show();
         panel_trump->raise();
     } else {
-        label_status1->setText(seatName(s) + " is choosing the Trump.");
+        label_status1->setText(seatName(m.seat) + " is choosing the Trump.");
     }
     label_turn->setText(QString());
 }
 
 void Tchat::selectTrump(int pictureIndex)
 {
-    // Left to right: clubs, diamonds, spades, hearts, no trump.
-    static const int cards[6] = {0, 13, 26, 52, 39, 53};
     if (pictureIndex < 1 || pictureIndex > 5)
         return;
     panel_trump->hide();
-    if (chooser == myseat && loggedin)
-        sendMessage(makeMessage(cmd::mychoose, myseat, cards[pictureIndex], trailing));
+    if (model_.chooser() == model_.myseat() && model_.loggedin())
+        send(toServer::MyChoose{model_.myseat(), kTrumpChoices[pictureIndex]});
 }
 
-void Tchat::trump(std::string_view fields)
+void Tchat::showTrumpCard()
 {
-    int card = 0;
-    if (!parseNumber(fields, card) || card < 0 || card > kNoTrumpCard)
-        return;
     trumpcard->clear();
-    trumpCardNumber = card;
-    if (card > 0)
-        trumpcard->setPixmap(pictures::card(card));
+    if (model_.trumpcard() > 0)
+        trumpcard->setPixmap(pictures::card(model_.trumpcard()));
+}
+
+void Tchat::trump(const toTable::Trump &m)
+{
+    if (!model_.trump(m))
+        return;
+    showTrumpCard();
     panel_trump->hide();
-    if (fields == "53")
+    if (m.card == kNoTrumpCard)
         label_status1->setText("No Trump");
     else
-        label_status1->setText("Trump is " + QString::fromLatin1(suitName(suitOf(card)).data()));
+        label_status1->setText("Trump is " + QString::fromLatin1(suitName(suitOf(m.card)).data()));
 }
 
 } // namespace quillet

@@ -3,7 +3,6 @@
 #include "client/tchat.h"
 #include "net/guard.h"
 #include "protocol/cards.h"
-#include "protocol/commands.h"
 #include "chat/chatinput.h"
 #include "chat/chatlogic.h"
 #include "chat/chatpane.h"
@@ -103,9 +102,9 @@ void Tchat::addlinetochat(const QString &text, quint32 colour) { chatpane_->addl
 
 void Tchat::systemLine(const QString &text) { addlinetochat("0+" + text, kSystemLineColor); }
 
-void Tchat::chatrecieved(std::string_view fields)
+void Tchat::chatrecieved(const toTable::Chat &m)
 {
-    if (auto line = parseReceivedChat(fields))
+    if (auto line = parseReceivedChat(m))
         addlinetochat(line->line, line->color);
 }
 
@@ -113,9 +112,8 @@ QString Tchat::chatColourText() const { return colorToText(chatColour); }
 
 void Tchat::sendit()
 {
-    const QByteArray message = mychat_->sendit(myseat, loggedin, chatColourText());
-    if (!message.isEmpty())
-        sendMessage(message.toStdString());
+    if (const auto message = mychat_->sendit(model_.myseat(), model_.loggedin(), chatColourText()))
+        send(*message);
 }
 
 void Tchat::b_phrase1Click(int button)
@@ -123,7 +121,7 @@ void Tchat::b_phrase1Click(int button)
     if (!phraseready || button < 1 || button > 9)
         return;
     const QString phrase = phraseButtons_[static_cast<std::size_t>(button)]->toolTip();
-    sendMessage(buildPhraseSend(myseat, phrase, chatColourText()).toStdString());
+    send(buildPhraseSend(model_.myseat(), phrase, chatColourText()));
     phraseready = false;
     phraseTimer_->start();
 }
@@ -141,8 +139,8 @@ void Tchat::setPhrase(int button, const QString &text)
 
 void Tchat::wave12Click(int n)
 {
-    if (n >= 1 && n <= 20 && loggedin)
-        sendMessage(makeMessage(cmd::playasound, myseat, "wave" + std::to_string(n), trailing));
+    if (n >= 1 && n <= 20 && model_.loggedin())
+        send(buildSoundSend(model_.myseat(), n));
 }
 
 void Tchat::playsounds(const QString &name)
@@ -152,14 +150,9 @@ void Tchat::playsounds(const QString &name)
         sounds_->play(name);
 }
 
-void Tchat::playasound(std::string_view fields)
+void Tchat::playasound(const toTable::PlayASound &m)
 {
-    FieldReader r(fields);
-    int s = 0;
-    if (!r.nextInt(s))
-        return;
-    const std::string_view name = r.next();
-    const QString sound = QString::fromUtf8(name.data(), qsizetype(name.size()));
+    const QString sound = receivedSoundName(m);
     // Only the chatter sounds can be asked for by name from the network.
     if (!SoundPlayer::isChatterSound(sound))
         return;
@@ -168,11 +161,11 @@ void Tchat::playasound(std::string_view fields)
         sounds_->play(sound);
         return;
     }
-    if (!isSeat(s))
+    if (!isSeat(m.seat))
         return; // a watcher's sound leaves no line
     for (QAction *a : popup_sounds->actions()) {
         if (a->objectName() == sound) {
-            systemLine(seatName(s) + ": <Chatter Sound> " + a->toolTip());
+            systemLine(seatName(m.seat) + ": <Chatter Sound> " + a->toolTip());
             return;
         }
     }

@@ -2,6 +2,7 @@
 // dispatcher, arrivals and departures.
 #include "client/clientlink.h"
 #include "client/tchat.h"
+#include "client/wiretext.h"
 #include "protocol/cards.h"
 #include "protocol/commands.h"
 #include "windows/sidewindows.h"
@@ -13,34 +14,69 @@
 #include <QLabel>
 #include <QTimer>
 
-#include <unordered_map>
-
 namespace quillet {
 
-namespace {
-QString fromWire(std::string_view s) { return QString::fromUtf8(s.data(), qsizetype(s.size())); }
-} // namespace
+// One entry per message type; the three notices are handled right here.
+struct Tchat::Handlers {
+    Tchat &t;
+    void operator()(const toTable::SendLoginInfo &m) const { t.sendloginfo(m); }
+    void operator()(const toTable::Full &) const
+    {
+        t.messageBox("The Game is full, Disconnecting..");
+        t.close();
+    }
+    void operator()(const toTable::NewPlayerInfo &m) const { t.newplayerinfo(m); }
+    void operator()(const toTable::ExistingPlayers &m) const { t.newplayerinfo(m); }
+    void operator()(const toTable::HaveWrongVersion &m) const
+    {
+        t.systemLine(fromWire(m.name) + " has a different version of the game then you.");
+    }
+    void operator()(const toTable::WrongVersion &) const
+    {
+        t.systemLine("You have a differnt version of the game then the host.");
+    }
+    void operator()(const toTable::PlaceCard &m) const { t.placecard(m); }
+    void operator()(const toTable::NewPlayerStuff &m) const { t.newplayerstuff(m); }
+    void operator()(const toTable::Stats &m) const { t.stats(m); }
+    void operator()(const toTable::PlayerDisconnected &m) const { t.playerdisconnected(m); }
+    void operator()(const toTable::StartGame &m) const { t.startthegame(m); }
+    void operator()(const toTable::StartRound &m) const { t.startround(m); }
+    void operator()(const toTable::Trump &m) const { t.trump(m); }
+    void operator()(const toTable::Bid &m) const { t.mybid(m); }
+    void operator()(const toTable::HisBid &m) const { t.hisbid(m); }
+    void operator()(const toTable::NoBid &m) const { t.nobid(m); }
+    void operator()(const toTable::ChooseTrump &m) const { t.choosetrump(m); }
+    void operator()(const toTable::NextPlayer &m) const { t.getnextplayer(m); }
+    void operator()(const toTable::PlayCard &m) const { t.playcard(m); }
+    void operator()(const toTable::NeedSuit &m) const { t.needsuit(m); }
+    void operator()(const toTable::TrickWinner &m) const { t.trickwinner(m); }
+    void operator()(const toTable::Score &m) const { t.scoreit(m); }
+    void operator()(const toTable::Winner &m) const { t.winner(m); }
+    void operator()(const toTable::Chat &m) const { t.chatrecieved(m); }
+    void operator()(const toTable::PlayASound &m) const { t.playasound(m); }
+    void operator()(const toTable::JustWatching &m) const { t.justwatching(m); }
+};
 
 void Tchat::processparams(const QStringList &args)
 {
     StartHalfGame1->setEnabled(false);
     button_start->hide();
-    loginName.clear();
+    loginName_.clear();
     if (args.isEmpty()) {
         systemLine("Loading Solo Game..Please wait.");
         if (windows_ && windows_->download)
             windows_->download->show();
-        hostaddr = "127.0.0.1";
-        myname = "You";
-        soloGame = true;
+        hostaddr_ = "127.0.0.1";
+        model_.setMyName("You");
+        soloGame_ = true;
         hostpress();
         return;
     }
     systemLine("Loading Multi-player Game.. Please Wait.");
     if (args.size() < 3)
         return; // one or two parameters: nothing is started
-    myname = QString::fromUtf8(sanitizeName(args[0].toStdString()));
-    hostaddr = args[1];
+    model_.setMyName(sanitizeName(toWire(args[0])));
+    hostaddr_ = args[1];
     if (args[2] == QLatin1String("true"))
         hostpress();
     else
@@ -50,12 +86,18 @@ void Tchat::processparams(const QStringList &args)
     lobbyLink_->open("127.0.0.1", lobbyPort);
 }
 
+void Tchat::setPlayerName(const QString &name)
+{
+    model_.setMyName(toWire(name));
+    loginName_ = name;
+}
+
 void Tchat::hostpress()
 {
     if (startServer)
-        startServer(soloGame); // throws when the port is taken: the table then does not connect
-    loginName = myname;
-    hosting = true;
+        startServer(soloGame_); // throws when the port is taken: the table then does not connect
+    loginName_ = fromWire(model_.myname());
+    model_.setHosting(true);
     link_->open("127.0.0.1", serverPort);
     StartHalfGame1->setEnabled(true);
     button_start->show();
@@ -66,17 +108,21 @@ void Tchat::hostpress()
 
 void Tchat::joinpress()
 {
-    loginName = myname;
-    link_->open(hostaddr.toStdString(), serverPort);
+    loginName_ = fromWire(model_.myname());
+    link_->open(toWire(hostaddr_), serverPort);
 }
 
 void Tchat::sockRead(std::string_view bytes)
 {
+    const bool idle = receivedlist.empty();
     if (!framer_.append(bytes, receivedlist)) {
         // A server that never terminates a message is not a server we can play with.
         link_->close();
         return;
     }
+    // The first message of an idle queue need not wait for a tick.
+    if (idle && !receivedlist.empty())
+        processsocktimer();
     armDispatch();
 }
 
@@ -108,76 +154,35 @@ void Tchat::processsocktimer()
 
 void Tchat::dispatch(std::string_view entry)
 {
-    using Handler = void (Tchat::*)(std::string_view);
-    static const std::unordered_map<std::string_view, Handler> handlers = {
-        {cmd::sendlogininfo, &Tchat::sendloginfo},
-        {cmd::chat, &Tchat::chatrecieved},
-        {cmd::me, &Tchat::chatrecieved},
-        {cmd::action, &Tchat::chatrecieved},
-        {cmd::newplayerinfo, &Tchat::newplayerinfo},
-        {cmd::existingplayers, &Tchat::newplayerinfo},
-        {cmd::playerdisconnected, &Tchat::playerdisconnected},
-        {cmd::startgame, &Tchat::startthegame},
-        {cmd::nextplayer, &Tchat::getnextplayer},
-        {cmd::winner, &Tchat::winner},
-        {cmd::placecard, &Tchat::placecard},
-        {cmd::startround, &Tchat::startround},
-        {cmd::playcard, &Tchat::playcard},
-        {cmd::needsuit, &Tchat::needsuit},
-        {cmd::trickwinner, &Tchat::trickwinner},
-        {cmd::trump, &Tchat::trump},
-        {cmd::bid, &Tchat::mybid},
-        {cmd::hisbid, &Tchat::hisbid},
-        {cmd::score, &Tchat::scoreit},
-        {cmd::newplayerstuff, &Tchat::newplayerstuff},
-        {cmd::stats, &Tchat::stats},
-        {cmd::justwatching, &Tchat::justwatching},
-        {cmd::playasound, &Tchat::playasound},
-        {cmd::choosetrump, &Tchat::choosetrump},
-        {cmd::nobid, &Tchat::nobid},
-    };
-    std::string_view command, fields;
-    if (!splitCommand(entry, command, fields))
-        return;
-    if (command == cmd::havewrongversion) {
-        systemLine(fromWire(fields) + " has a different version of the game then you.");
-    } else if (command == cmd::wrongversion) {
-        systemLine("You have a differnt version of the game then the host.");
-    } else if (command == cmd::full) {
-        messageBox("The Game is full, Disconnecting..");
-        close();
-    } else if (auto it = handlers.find(command); it != handlers.end()) {
-        (this->*(it->second))(fields);
-    }
+    if (const auto message = decodeToTable(entry))
+        std::visit(Handlers{*this}, *message);
 }
 
-void Tchat::sendloginfo(std::string_view fields)
+void Tchat::sendloginfo(const toTable::SendLoginInfo &m)
 {
-    int slot = 0;
-    if (!parseNumber(fields, slot) || !isSlot(slot) || loggedin)
+    if (!model_.sendloginfo(m))
         return;
-    myseat = slot;
-    loggedin = true;
     const QString version = (windows_ && windows_->about) ? windows_->about->versionText()
                                                            : QString::fromLatin1(kVersion.data(), kVersion.size());
-    sendMessage(makeMessage(cmd::logininfo, myseat, version.toStdString(), loginName.toStdString()));
-    sortstuff(myseat);
+    send(toServer::LoginInfo{model_.myseat(), toWire(version), toWire(loginName_)});
+    sortstuff(model_.myseat());
 }
 
-void Tchat::newplayerinfo(std::string_view fields)
+void Tchat::newplayerinfo(const toTable::ExistingPlayers &m) { newplayerinfo(toTable::NewPlayerInfo{m.slot, m.name}); }
+
+void Tchat::newplayerinfo(const toTable::NewPlayerInfo &m)
 {
-    FieldReader r(fields);
-    int slot = 0;
-    if (!r.nextInt(slot) || !isSlot(slot))
+    if (!model_.newplayerinfo(m.slot, m.name))
         return;
-    const QString name = fromWire(r.rest());
-    if (slot >= 5) {
+    const QString name = fromWire(m.name);
+    const bool own = m.slot == model_.myseat();
+    if (!isSeat(m.slot)) {
         if (windows_ && windows_->spylist)
-            windows_->spylist->addEntry(QString::number(slot) + ": " + name);
-        systemLine(slot == myseat ? QString("You are just spying.") : name + " is spying.");
+            windows_->spylist->addEntry(QString::number(m.slot) + ": " + name);
+        systemLine(own ? QString("You are just spying.") : name + " is spying.");
     } else {
-        seat(slot).label_playername->setText(name);
-        if (slot == myseat) {
+        seat(m.slot).label_playername->setText(name);
+        if (own) {
             systemLine("You are Connected.");
             emit loggedIn(); // the settings are read now
         } else {
@@ -187,33 +192,27 @@ void Tchat::newplayerinfo(std::string_view fields)
     loadchecklist();
 }
 
-void Tchat::playerdisconnected(std::string_view fields)
+void Tchat::playerdisconnected(const toTable::PlayerDisconnected &m)
 {
-    FieldReader r(fields);
-    int slot = 0;
-    if (!r.nextInt(slot) || !isSlot(slot))
+    const Departure d = model_.playerdisconnected(m);
+    if (!d.known)
         return;
-    const QString name = fromWire(r.rest());
-    if (slot == myseat) {
-        loggedin = false;
+    if (d.own) {
         close();
         return;
     }
-    if (isSeat(slot)) {
-        QLabel *label = seat(slot).label_playername;
-        const QString text = label->text();
-        if (text != "<Waiting>" && text != defaultnames[slot])
-            systemLine(text + " disconnected.");
-        label->setText(defaultnames[slot]);
-        seat(slot).image_eyes->hide();
+    if (isSeat(m.slot)) {
+        if (d.disconnected)
+            systemLine(fromWire(*d.disconnected) + " disconnected.");
+        seat(m.slot).label_playername->setText(seatName(m.slot));
+        seat(m.slot).image_eyes->hide();
     }
     loadchecklist();
-    if (windows_ && windows_->spylist) {
-        const QString entry = QString::number(slot) + ": " + name;
-        if (windows_->spylist->contains(entry)) {
-            systemLine(name + " has left.");
-            windows_->spylist->removeEntry(entry);
-        }
+    if (d.watcherLeft) {
+        const QString name = fromWire(m.name);
+        systemLine(name + " has left.");
+        if (windows_ && windows_->spylist)
+            windows_->spylist->removeEntry(QString::number(m.slot) + ": " + name);
     }
 }
 
@@ -222,13 +221,9 @@ void Tchat::loadchecklist()
     if (!windows_ || !windows_->tally)
         return;
     QStringList names;
-    for (int s = 1; s <= 4; ++s) {
-        if (s == myseat)
-            continue;
-        const QString text = seat(s).label_playername->text();
-        if (text != "<Waiting>")
-            names << text;
-    }
+    for (int s = 1; s <= kSeats; ++s)
+        if (s != model_.myseat() && model_.name(s) != TableModel::kWaiting)
+            names << seatName(s);
     windows_->tally->setCurrentPlayers(names);
 }
 

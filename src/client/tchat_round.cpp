@@ -1,10 +1,9 @@
 // The frame of a game on the table: starting a game, each round's start,
-// posting the scores and the end of the game. Also the relayed chat, sounds
-// and watching marks, which the dispatcher hands over.
+// posting the scores and the end of the game.
 #include "client/labelstyle.h"
 #include "client/tchat.h"
+#include "client/wiretext.h"
 #include "protocol/cards.h"
-#include "protocol/commands.h"
 #include "windows/sidewindows.h"
 #include "windows/tgamestart.h"
 #include "windows/tlasttrick.h"
@@ -19,14 +18,13 @@ namespace quillet {
 
 namespace {
 
-QString fromWire(std::string_view s) { return QString::fromUtf8(s.data(), qsizetype(s.size())); }
-
-QString typeWord(const QString &letter)
+QString typeWord(GameType type)
 {
-    if (letter == "h")
-        return "HALF";
-    if (letter == "f")
-        return "FULL";
+    switch (type) {
+    case GameType::half: return "HALF";
+    case GameType::full: return "FULL";
+    case GameType::vale: break;
+    }
     return "VALE";
 }
 
@@ -36,14 +34,14 @@ QString typeWord(const QString &letter)
 QStringList Tchat::seatNames() const
 {
     QStringList names;
-    for (int s = 1; s <= 4; ++s)
+    for (int s = 1; s <= kSeats; ++s)
         names << seatName(s);
     return names;
 }
 
 void Tchat::StartHalfGame1Click()
 {
-    if (!loggedin) {
+    if (!model_.loggedin()) {
         messageBox("You are not connected.");
         return;
     }
@@ -55,24 +53,22 @@ void Tchat::StartHalfGame1Click()
 
 void Tchat::startGameWith(const QString &letter)
 {
-    if (loggedin)
-        sendMessage(makeMessage(cmd::startgame, myname.toStdString(), letter.toStdString(), trailing));
+    const auto type = gameTypeFromLetter(toWire(letter));
+    if (model_.loggedin() && type)
+        send(toServer::StartGame{model_.myname(), *type});
     saveinifile();
 }
 
-void Tchat::setGameType(const QString &letter)
+void Tchat::setGameType(GameType type)
 {
-    gameType = letter;
     if (windows_ && windows_->score)
-        windows_->score->setscorecard(letter);
-    label_gametype->setText(typeWord(letter) + " Game");
+        windows_->score->setscorecard(QString(QLatin1Char(letterOf(type))));
+    label_gametype->setText(typeWord(type) + " Game");
 }
 
-void Tchat::startthegame(std::string_view fields)
+void Tchat::startthegame(const toTable::StartGame &m)
 {
-    FieldReader r(fields);
-    const QString starter = fromWire(r.next());
-    const QString letter = fromWire(r.next());
+    model_.startthegame(m);
     panel_trump->hide();
     if (windows_ && windows_->lasttrick && ltontop->isChecked())
         windows_->lasttrick->show();
@@ -80,71 +76,55 @@ void Tchat::startthegame(std::string_view fields)
         windows_->score->show();
     JustWatch1->setChecked(false);
     button_start->hide();
-    for (int s = 1; s <= 4; ++s) {
+    showNames();
+    for (int s = 1; s <= kSeats; ++s) {
         SeatPanel &sp = seat(s);
         sp.label_score->setText("0");
         sp.label_bid->setText("0");
         sp.image_cards->clear();
-        sp.cardCount = 0;
         sp.image_winner->hide();
-        if (sp.label_playername->text() == "<Waiting>")
-            sp.label_playername->setText(defaultnames[s]);
         sp.image_eyes->hide();
         if (windows_ && windows_->score) {
-            windows_->score->setCell(0, s, sp.label_playername->text());
+            windows_->score->setCell(0, s, seatName(s));
             for (int row = 1; row < Tscore::kRows; ++row)
                 if (windows_->score->cell(row, s) != "--")
                     windows_->score->setCell(row, s, QString());
         }
     }
-    clearHand();
-    myturn = false;
-    ledoffPosition = 0;
-    setGameType(letter);
-    if (starter == myname)
-        systemLine("You have started a " + typeWord(letter) + " game.");
+    showHand();
+    setGameType(m.type);
+    if (m.name == model_.myname())
+        systemLine("You have started a " + typeWord(m.type) + " game.");
     else
-        systemLine(starter + " has started a " + typeWord(letter) + " game.");
+        systemLine(fromWire(m.name) + " has started a " + typeWord(m.type) + " game.");
     loadchecklist();
     if (windows_ && windows_->lasttrick)
         windows_->lasttrick->updatenames(seatNames());
 }
 
-void Tchat::startround(std::string_view fields)
+void Tchat::startround(const toTable::StartRound &m)
 {
-    FieldReader r(fields);
-    int round = 0, dealer = 0, cards = 0;
-    if (!r.nextInt(round) || !r.nextInt(dealer) || !r.nextInt(cards))
-        return;
-    if (round < 0 || round > 24 || cards < 0 || cards > kHandSlots)
+    if (!model_.startround(m))
         return;
     if (windows_ && windows_->score && !scontop->isChecked())
         windows_->score->hide();
-    label_round->setText("Round: " + QString::number(round));
-    label_cards->setText("Num Of Cards: " + QString::number(cards));
+    label_round->setText("Round: " + QString::number(m.round));
+    label_cards->setText("Num Of Cards: " + QString::number(m.numcards));
     label_totalbids->setText("Total Bids: 0");
-    totalBidsShown = 0;
-    cardsPerHand = cards;
     trumpcard->clear();
-    trumpCardNumber = 0;
-    scoreround = round;
     label_status1->setText(QString());
-    for (int s = 1; s <= 4; ++s) {
+    for (int s = 1; s <= kSeats; ++s) {
         SeatPanel &sp = seat(s);
         sp.image_cards->clear();
-        sp.cardCount = 0;
         sp.label_bid->setText("0");
         sp.label_tricks->setText("0");
         setTextColour(sp.label_bid, kNotYetBid);
         setTextColour(sp.label_bidlabel, kNotYetBid);
         sp.image_played->clear();
-        sp.playedCard = 0;
         sp.image_trickwinner->hide();
         sp.image_thumb->hide();
     }
-    clearHand();
-    myturn = false;
-    ledoffPosition = 0;
+    showHand();
     if (windows_ && windows_->lasttrick) {
         Tlasttrick *lt = windows_->lasttrick;
         lt->clearCards();
@@ -154,44 +134,31 @@ void Tchat::startround(std::string_view fields)
     }
 }
 
-void Tchat::scoreit(std::string_view fields)
+void Tchat::scoreit(const toTable::Score &m)
 {
-    struct Triple {
-        int seat, total;
-        std::string_view round;
-        int roundScore;
-    };
-    FieldReader r(fields);
-    Triple triples[4];
-    for (Triple &t : triples) {
-        if (!r.nextInt(t.seat) || !isSeat(t.seat) || !r.nextInt(t.total))
-            return;
-        t.round = r.next();
-        if (!parseNumber(t.round, t.roundScore))
-            return;
-    }
-    const int totalRow = endRound(gameType.toStdString());
-    for (const Triple &t : triples) {
-        seat(t.seat).label_score->setText(QString::number(t.total));
+    if (!model_.scoreit(m))
+        return;
+    const auto type = model_.gameType();
+    const int totalRow = type ? endRound(letterText(*type)) : 0;
+    const int row = model_.scoreround();
+    for (const auto &e : m.entries) {
+        seat(e.seat).label_score->setText(QString::number(e.total));
         if (windows_ && windows_->score) {
             if (totalRow > 0)
-                windows_->score->setCell(totalRow, t.seat, QString::number(t.total));
-            if (scoreround >= 1 && scoreround < Tscore::kRows)
-                windows_->score->setCell(scoreround, t.seat, fromWire(t.round));
+                windows_->score->setCell(totalRow, e.seat, QString::number(e.total));
+            if (row >= 1 && row < Tscore::kRows)
+                windows_->score->setCell(row, e.seat, QString::number(e.round));
         }
-        if (t.seat == myseat) {
-            if (t.round != "0") {
-                playsounds("turnovergood");
-                label_end->setText("You Made your Bid!");
-            } else {
-                playsounds("turnoverbad");
-                label_end->setText("You did not make your Bid!");
-            }
+        // A made bid always scores more than nothing.
+        const bool made = e.round != 0;
+        if (e.seat == model_.myseat()) {
+            playsounds(made ? "turnovergood" : "turnoverbad");
+            label_end->setText(made ? "You Made your Bid!" : "You did not make your Bid!");
             label_end->show();
         }
-        if (t.round != "0") {
-            seat(t.seat).image_thumb->show();
-            seat(t.seat).image_thumb->raise();
+        if (made) {
+            seat(e.seat).image_thumb->show();
+            seat(e.seat).image_thumb->raise();
         }
     }
     if (ShowScorecard1->isChecked() && windows_ && windows_->score) {
@@ -203,53 +170,37 @@ void Tchat::scoreit(std::string_view fields)
     label_turn->setText(QString());
 }
 
-void Tchat::winner(std::string_view fields)
+void Tchat::winner(const toTable::Winner &m)
 {
-    // The winning score follows the last '+': names may hold anything else.
-    const std::size_t plus = fields.rfind('+');
-    if (plus == std::string_view::npos)
-        return;
-    int best = 0;
-    if (!parseNumber(fields.substr(plus + 1), best))
-        return;
-    const QString names = fromWire(fields.substr(0, plus));
+    model_.winner(m);
+    const QString names = fromWire(m.names);
     label_status1->setText(names + " won the game.");
-    label_status2->setText("Winning Score: " + QString::number(best));
+    label_status2->setText("Winning Score: " + QString::number(m.score));
     label_end->setText("Game Over!");
     label_end->show();
-    // A seat won when its total is the winning score; a name that merely
-    // contains another ("Al" in "Alice") proves nothing.
-    for (int s = 1; s <= 4; ++s) {
+    const auto won = model_.winningSeats(m.score);
+    for (int s = 1; s <= kSeats; ++s) {
         SeatPanel &sp = seat(s);
         sp.image_thumb->hide();
-        if (sp.label_score->text() == QString::number(best)) {
+        if (won[static_cast<std::size_t>(s)]) {
             sp.image_winner->show();
             sp.image_winner->raise();
         }
         sp.image_cards->clear();
-        sp.cardCount = 0;
     }
-    bool iWon = false;
-    if (isSeat(myseat))
-        iWon = seat(myseat).label_score->text() == QString::number(best);
-    else
-        iWon = names.split(" and ").contains(myname);
+    const bool iWon = model_.iWon(m);
     if (windows_ && windows_->tally) {
-        if (iWon) {
-            windows_->tally->addgame(names, true);
+        windows_->tally->addgame(names, iWon);
+        if (iWon)
             windows_->tally->addtomine(2);
-        } else {
-            windows_->tally->addgame(names, false);
-        }
     }
     if (iWon)
         playsounds("winner");
-    if (hosting) {
+    if (model_.hosting()) {
         button_start->show();
         button_start->raise();
         StartHalfGame1->setEnabled(true);
     }
-    myturn = false;
 }
 
 } // namespace quillet

@@ -1,10 +1,10 @@
 // The four seats around the table: their panels, the rotation that puts the
-// own seat at the bottom, the turn display and the late-login restore.
+// own seat at the bottom, the names, the turn display and the late-login
+// restore.
 #include "client/labelstyle.h"
 #include "client/tchat.h"
+#include "client/wiretext.h"
 #include "protocol/cards.h"
-#include "windows/sidewindows.h"
-#include "windows/tscore.h"
 #include "ui/kit.h"
 #include "ui/pictures.h"
 
@@ -125,88 +125,57 @@ void Tchat::sortstuff(int slot)
     }
 }
 
-QString Tchat::seatName(int s) const
+QString Tchat::seatName(int s) const { return fromWire(model_.name(s)); }
+
+void Tchat::showNames()
 {
-    return isSeat(s) ? seats_[static_cast<std::size_t>(s)].label_playername->text() : QString();
+    for (int s = 1; s <= kSeats; ++s)
+        seat(s).label_playername->setText(seatName(s));
 }
 
-void Tchat::getnextplayer(std::string_view fields)
+void Tchat::getnextplayer(const toTable::NextPlayer &m)
 {
-    FieldReader r(fields);
-    const std::string_view kind = r.next();
-    int s = 0;
-    if (!parseNumber(r.rest(), s) || !isSeat(s))
+    if (!model_.getnextplayer(m))
         return;
-    currentplayer = s;
-    for (int i = 1; i <= 4; ++i) {
-        if (kind == "c") {
+    for (int i = 1; i <= kSeats; ++i) {
+        if (m.newTrick)
             seat(i).image_played->clear();
-            seat(i).playedCard = 0;
-        }
         seat(i).image_turn->hide();
     }
-    seat(s).image_turn->show();
-    seat(s).image_turn->raise();
-    if (s == myseat) {
+    seat(m.seat).image_turn->show();
+    seat(m.seat).image_turn->raise();
+    if (model_.myturn()) {
         label_turn->setText("Your Turn.");
         label_status2->setText("Your Turn");
-        myturn = true;
         playsounds(TurnSound1Tag == 1 ? "turnnew" : "turn");
     } else {
-        label_turn->setText(seatName(s) + "'s turn.");
-        label_status2->setText(seatName(s) + "'s turn.");
-        myturn = false;
+        label_turn->setText(seatName(m.seat) + "'s turn.");
+        label_status2->setText(seatName(m.seat) + "'s turn.");
     }
 }
 
-void Tchat::showPlayed(int s, int card)
+void Tchat::newplayerstuff(const toTable::NewPlayerStuff &m)
 {
-    SeatPanel &sp = seat(s);
-    sp.image_played->clear();
-    sp.playedCard = card;
-    sp.image_played->setPixmap(pictures::card(card));
-    sp.image_played->raise();
+    if (!model_.newplayerstuff(m))
+        return;
+    seat(m.seat).label_bid->setText(QString::number(m.bid));
+    seat(m.seat).label_tricks->setText(QString::number(m.tricks));
+    seat(m.seat).label_score->setText(QString::number(m.score));
+    for (int s = 1; s <= kSeats; ++s)
+        if (const int card = m.played[static_cast<std::size_t>(s)]; isCard(card))
+            showPlayed(s, card);
 }
 
-void Tchat::newplayerstuff(std::string_view fields)
+void Tchat::stats(const toTable::Stats &m)
 {
-    FieldReader r(fields);
-    int s = 0, bid = 0, tricks = 0, score = 0;
-    if (!r.nextInt(s) || !isSeat(s) || !r.nextInt(bid) || !r.nextInt(tricks) || !r.nextInt(score))
+    if (!model_.stats(m))
         return;
-    int pairs[4][2] = {};
-    for (auto &pair : pairs)
-        if (!r.nextInt(pair[0]) || !r.nextInt(pair[1]))
-            return;
-    seat(s).label_bid->setText(QString::number(bid));
-    seat(s).label_tricks->setText(QString::number(tricks));
-    seat(s).label_score->setText(QString::number(score));
-    for (const auto &pair : pairs)
-        if (isSeat(pair[0]) && isCard(pair[1]))
-            showPlayed(pair[0], pair[1]);
-}
-
-void Tchat::stats(std::string_view fields)
-{
-    FieldReader r(fields);
-    int toPlay = 0, toBid = 0, round = 0, trumpCard = 0;
-    if (!r.nextInt(toPlay) || !r.nextInt(toBid) || !r.nextInt(round) || !r.nextInt(trumpCard))
-        return;
-    if (round < 0 || round > 24 || trumpCard < 0 || trumpCard > kNoTrumpCard)
-        return;
-    const std::string_view type = r.next();
-    const QString letter = QString::fromUtf8(type.data(), qsizetype(type.size()));
-    currentplayer = toPlay;
-    label_round->setText("Round: " + QString::number(round));
-    scoreround = round;
-    trumpcard->clear();
-    trumpCardNumber = trumpCard;
-    if (trumpCard > 0)
-        trumpcard->setPixmap(pictures::card(trumpCard));
-    setGameType(letter);
-    for (int s = 1; s <= 4; ++s)
-        if (seat(s).label_playername->text() == "<Waiting>")
-            seat(s).label_playername->setText(defaultnames[s]);
+    label_round->setText("Round: " + QString::number(m.round));
+    // The round start was missed: the hand size comes from the schedule.
+    label_cards->setText("Num Of Cards: " + QString::number(model_.cardsPerHand()));
+    showTrumpCard();
+    setGameType(m.type);
+    showNames();
 }
 
 } // namespace quillet

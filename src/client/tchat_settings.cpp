@@ -2,7 +2,6 @@
 // and when the window closes with a new placement.
 #include "client/tchat.h"
 #include "net/guard.h"
-#include "protocol/commands.h"
 #include "chat/chatinput.h"
 #include "chat/chatpane.h"
 #include "chat/colortext.h"
@@ -95,8 +94,8 @@ void Tchat::loadinifile()
     ShowScorecard1->setChecked(s.showScorecard);
     BotSpeed1Tag = s.botSpeed;
     (s.botSpeed == 1000 ? Slow1 : s.botSpeed == 500 ? Fast1 : Normal1)->setChecked(true);
-    if (myseat == 1 && loggedin)
-        sendMessage(makeMessage(cmd::botspeed, 1, BotSpeed1Tag, trailing));
+    if (model_.myseat() == 1 && model_.loggedin())
+        send(toServer::BotSpeed{1, BotSpeed1Tag});
     PlaySounds1->setChecked(s.playSounds);
     scTop = s.scTop;
     scLeft = s.scLeft;

@@ -3,7 +3,6 @@
 #include "client/tchat.h"
 #include "net/guard.h"
 #include "protocol/cards.h"
-#include "protocol/commands.h"
 
 #include <QAction>
 #include <QContextMenuEvent>
@@ -48,32 +47,34 @@ void Tchat::openSeatMenu(int position)
     // The tag is the label's place, which is the seat number on the host's table.
     popupKickTag_ = position;
     for (QAction *a : popup_kick->actions())
-        a->setEnabled(hosting);
+        a->setEnabled(model_.hosting());
 }
 
 void Tchat::seatMenuAction(int item)
 {
     const int tag = popupKickTag_;
-    if (item == 0) {
+    if (item == 0)
         kicking(tag);
-    } else if (loggedin && tag >= 1 && tag < 5) {
-        sendMessage(makeMessage(cmd::justwatch, tag, item == 1 ? 1 : 2));
-    }
+    else if (model_.loggedin() && isSeat(tag))
+        send(toServer::JustWatch{tag, item == 1});
 }
 
-void Tchat::justwatching(std::string_view fields)
+void Tchat::kicking(int slot)
 {
-    FieldReader r(fields);
-    int s = 0;
-    if (!r.nextInt(s) || !isSeat(s))
+    if (model_.hosting() && model_.loggedin())
+        send(toServer::KickHim{model_.myseat(), slot});
+}
+
+void Tchat::justwatching(const toTable::JustWatching &m)
+{
+    if (!model_.justwatching(m))
         return;
-    const bool watching = r.rest() == "1";
-    if (s == myseat)
-        JustWatch1->setChecked(watching);
-    systemLine(seatName(s) + (watching ? " is just watching" : " now playing again"));
-    seat(s).image_eyes->setVisible(watching);
-    if (watching)
-        seat(s).image_eyes->raise();
+    if (m.seat == model_.myseat())
+        JustWatch1->setChecked(m.watching);
+    systemLine(seatName(m.seat) + (m.watching ? " is just watching" : " now playing again"));
+    seat(m.seat).image_eyes->setVisible(m.watching);
+    if (m.watching)
+        seat(m.seat).image_eyes->raise();
 }
 
 } // namespace quillet

@@ -21,6 +21,11 @@ enum class GameType : char { half = 'h', full = 'f', vale = 'm' };
 // 'h', 'f', 'm' as a game type; nothing for any other text.
 std::optional<GameType> gameTypeFromLetter(std::string_view letter);
 inline char letterOf(GameType t) { return static_cast<char>(t); }
+// The letter as text, as the schedule helpers of cards.h take it.
+inline std::string_view letterText(GameType t)
+{
+    return t == GameType::half ? "h" : t == GameType::full ? "f" : "m";
+}
 
 // ---- table to server -----------------------------------------------------
 namespace toServer {

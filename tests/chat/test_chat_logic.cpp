@@ -7,6 +7,11 @@
 
 using namespace quillet;
 
+namespace {
+// The bytes a typed line sends; empty when it sends nothing.
+std::string bytes(const ChatSend &s) { return s.message ? encoded(*s.message) : std::string(); }
+} // namespace
+
 class TestChatLogic : public QObject {
     Q_OBJECT
 private slots:
@@ -57,40 +62,45 @@ private slots:
     void typedLines()
     {
         ChatSend s = buildChatSend(2, QStringLiteral("hello + all"), QStringLiteral("clRed"));
-        QCOMPARE(s.message, QByteArray("CMD_chat+2+hello + all|clRed\xFF"));
+        QCOMPARE(bytes(s), std::string("CMD_chat+2+hello + all|clRed\xFF"));
         QVERIFY(s.emptyBox);
 
         s = buildChatSend(3, QStringLiteral("/me waves"), QStringLiteral("clBlack"));
-        QCOMPARE(s.message, QByteArray("CMD_action+3+waves|clBlack\xFF"));
+        QCOMPARE(bytes(s), std::string("CMD_action+3+waves|clBlack\xFF"));
         s = buildChatSend(3, QStringLiteral("/meow"), QStringLiteral("clBlack"));
-        QCOMPARE(s.message, QByteArray("CMD_action+3+ow|clBlack\xFF"));
+        QCOMPARE(bytes(s), std::string("CMD_action+3+ow|clBlack\xFF"));
         s = buildChatSend(3, QStringLiteral("/me"), QStringLiteral("clBlack"));
-        QCOMPARE(s.message, QByteArray("CMD_action+3+|clBlack\xFF"));
+        QCOMPARE(bytes(s), std::string("CMD_action+3+|clBlack\xFF"));
         s = buildChatSend(3, QStringLiteral("/help"), QStringLiteral("clBlack"));
-        QVERIFY(s.message.isEmpty());
+        QVERIFY(!s.message);
         QVERIFY(s.emptyBox);
         s = buildChatSend(3, QString(), QStringLiteral("clBlack"));
-        QVERIFY(s.message.isEmpty());
+        QVERIFY(!s.message);
 
         // Not logged in: nothing goes and the text stays.
         s = buildChatSend(3, QStringLiteral("hi"), QStringLiteral("clBlack"), false);
-        QVERIFY(s.message.isEmpty());
+        QVERIFY(!s.message);
         QVERIFY(!s.emptyBox);
 
         // Text travels as UTF-8.
         s = buildChatSend(1, QStringLiteral("gr\u00fc\u00df"), QStringLiteral("$00804000"));
-        QCOMPARE(s.message, QByteArray("CMD_chat+1+gr\xC3\xBC\xC3\x9F|$00804000\xFF"));
+        QCOMPARE(bytes(s), std::string("CMD_chat+1+gr\xC3\xBC\xC3\x9F|$00804000\xFF"));
     }
 
     void phrases()
     {
-        QCOMPARE(buildPhraseSend(4, QStringLiteral("Nice Try!"), QStringLiteral("clBlue")),
-                 QByteArray("CMD_action+4+says: Nice Try!|clBlue\xFF"));
-        QCOMPARE(buildPhraseSend(4, QStringLiteral("/me waves"), QStringLiteral("clBlue")),
-                 QByteArray("CMD_action+4+waves|clBlue\xFF"));
+        QCOMPARE(encoded(buildPhraseSend(4, QStringLiteral("Nice Try!"), QStringLiteral("clBlue"))),
+                 std::string("CMD_action+4+says: Nice Try!|clBlue\xFF"));
+        QCOMPARE(encoded(buildPhraseSend(4, QStringLiteral("/me waves"), QStringLiteral("clBlue"))),
+                 std::string("CMD_action+4+waves|clBlue\xFF"));
         // "/me" without its blank is an ordinary phrase.
-        QCOMPARE(buildPhraseSend(4, QStringLiteral("/meow"), QStringLiteral("clBlue")),
-                 QByteArray("CMD_action+4+says: /meow|clBlue\xFF"));
+        QCOMPARE(encoded(buildPhraseSend(4, QStringLiteral("/meow"), QStringLiteral("clBlue"))),
+                 std::string("CMD_action+4+says: /meow|clBlue\xFF"));
+        // A chatter sound ends its field with a '+', which the reading side cuts at.
+        QCOMPARE(encoded(buildSoundSend(3, 12)), std::string("CMD_playasound+3+wave12+\xFF"));
+        QCOMPARE(receivedSoundName({3, "wave12+"}), QStringLiteral("wave12"));
+        QCOMPARE(receivedSoundName({3, "wave7"}), QStringLiteral("wave7"));
+        QCOMPARE(receivedSoundName({3, "+wave7"}), QString());
     }
 
     void receivedLines()
@@ -114,6 +124,11 @@ private slots:
         QVERIFY(r);
         QCOMPARE(r->line, QStringLiteral("1+Z\u00fc chats: x"));
         QCOMPARE(r->color, 0xFFu);
+        // A decoded message reads as its seat, '+' and its text.
+        r = parseReceivedChat(toTable::Chat{toTable::Chat::Kind::action, 4, "Dee waves|clRed"});
+        QVERIFY(r);
+        QCOMPARE(r->line, QStringLiteral("4+Dee waves"));
+        QCOMPARE(r->color, 0x0000FFu);
 
         // A source outside 0..9 never reaches the pane.
         for (const char *bad : {"-1+x chats: y|clRed", "10+x chats: y|clRed", "a+x|clRed",

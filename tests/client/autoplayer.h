@@ -1,6 +1,7 @@
-// Plays one table through the same handlers as the mouse: bids 1 (or what
-// the dealer rule allows), chooses no trump, and tries its cards left to
-// right until the server accepts one.
+// Plays one table through the same handlers as the mouse: bids 1 (or 0 where
+// the bid box refuses 1), chooses no trump, and plays the first card the
+// table's model says may be played. A card the server refuses all the same
+// is counted: the model's rule and the server's would differ.
 #pragma once
 
 #include "client/tchat.h"
@@ -10,7 +11,6 @@
 #include <QLineEdit>
 
 #include <algorithm>
-#include <set>
 
 class AutoPlayer {
 public:
@@ -27,34 +27,24 @@ public:
     // One look at the table; acts when it is this player's move.
     void step()
     {
+        const quillet::TableModel &m = t->model();
         if (button->isVisibleTo(t) && edit->isVisibleTo(t)) {
-            int bid = std::min(1, t->maxbid);
-            if (t->gameType == "m" && t->lastBidder == t->myseat && bid + t->totalSoFar == t->cardsPerHand)
-                bid = bid == 0 ? 1 : 0;
-            edit->setText(QString::number(bid));
+            edit->setText(m.checkBid("1").ok ? "1" : "0");
             t->button_bidClick();
         }
         if (trumpPanel->isVisibleTo(t))
             t->selectTrump(5);
-        if (!t->myturn)
+        if (!m.myturn())
             return;
-        // A new turn (the hand has shrunk, or a new round was dealt) starts
-        // a fresh round of trying.
-        int handSize = 0;
-        for (int p = 1; p <= 13; ++p)
-            handSize += t->cardAtPlace(p) != nullptr;
-        if (handSize != handSizeAtTry || t->scoreround != roundAtTry)
-            tried.clear();
-        handSizeAtTry = handSize;
-        roundAtTry = t->scoreround;
-        for (int p = 1; p <= 13; ++p) {
-            quillet::CardImage *c = t->cardAtPlace(p);
-            if (c && !tried.count(c->slot())) {
-                tried.insert(c->slot());
-                t->cardimagesMouseDown(c, Qt::LeftButton);
-                break;
-            }
-        }
+        // The turn again with the hand unchanged: the last card was refused.
+        if (m.handSize() == handAtSend && m.scoreround() == roundAtSend)
+            ++refusals;
+        const auto playable = m.playableSlots();
+        if (playable.empty())
+            return;
+        handAtSend = m.handSize();
+        roundAtSend = m.scoreround();
+        t->cardimagesMouseDown(t->cardForSlot(playable.front()), Qt::LeftButton);
     }
 
     quillet::Tchat *t;
@@ -62,7 +52,7 @@ public:
     quillet::PictureButton *button;
     QWidget *trumpPanel;
     QLabel *status2;
-    std::set<int> tried;
-    int handSizeAtTry = -1;
-    int roundAtTry = -1;
+    int refusals = 0;
+    int handAtSend = -1;
+    int roundAtSend = -1;
 };

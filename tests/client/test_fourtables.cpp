@@ -42,10 +42,10 @@ private slots:
         // The host listens on all addresses in a multi-player game.
         apps[0]->table()->processparams({names[0], "127.0.0.1", "true"});
         apps[0]->windows().server->setTimings(Timings{5, 5, 0});
-        QTRY_VERIFY_WITH_TIMEOUT(apps[0]->table()->loggedin, 10000);
+        QTRY_VERIFY_WITH_TIMEOUT(apps[0]->table()->model().loggedin(), 10000);
         for (int i = 1; i < 4; ++i) {
             apps[i]->table()->processparams({names[i], "127.0.0.1", "join"});
-            QTRY_VERIFY_WITH_TIMEOUT(apps[i]->table()->myseat == i + 1, 10000);
+            QTRY_VERIFY_WITH_TIMEOUT(apps[i]->table()->model().myseat() == i + 1, 10000);
         }
         // Every table sees every name at its seat.
         for (auto &app : apps)
@@ -70,6 +70,8 @@ private slots:
         }
         QVERIFY(allOver());
         QVERIFY2(boxes.isEmpty(), qPrintable(boxes.join('\n')));
+        for (const AutoPlayer &p : players)
+            QCOMPARE(p.refusals, 0);
         // All four tables agree on every score and on the winner.
         for (int s = 1; s <= 4; ++s)
             for (auto &app : apps)

@@ -60,9 +60,9 @@ private slots:
         t->messageBox = [&](const QString &text) { boxes << text; };
         app.windows().server->setTimings(Timings{5, 5, 0});
         t->processparams({});
-        QTRY_VERIFY_WITH_TIMEOUT(t->loggedin && t->myseat == 1, 10000);
+        QTRY_VERIFY_WITH_TIMEOUT(t->model().loggedin() && t->model().myseat() == 1, 10000);
         QTRY_COMPARE_WITH_TIMEOUT(t->seat(1).label_playername->text(), QString("You"), 10000);
-        QVERIFY(t->hosting);
+        QVERIFY(t->model().hosting());
 
         t->StartHalfGame1Click();
         t->startGameWith(type);
@@ -75,11 +75,13 @@ private slots:
         while (!player.gameOver() && clock.elapsed() < 240000) {
             QTest::qWait(1);
             player.step();
-            lastRound = std::max(lastRound, t->scoreround);
+            lastRound = std::max(lastRound, t->model().scoreround());
         }
         QVERIFY2(status2->text().startsWith("Winning Score: "), qPrintable(status2->text()));
         QCOMPARE(lastRound, rounds);
         QVERIFY(boxes.isEmpty());
+        // Every card the model offered was one the server accepted.
+        QCOMPARE(player.refusals, 0);
         // The score card's total row holds the final scores.
         const int totalRow = endRound(type.toStdString());
         for (int s = 1; s <= 4; ++s)

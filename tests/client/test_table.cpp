@@ -41,8 +41,7 @@ struct Table {
     QLabel *label(const QString &name) { return t->panelMain()->findChild<QLabel *>(name); }
     void login(int slot, const QString &name = "You")
     {
-        t->loginName = name;
-        t->myname = name;
+        t->setPlayerName(name);
         msg("CMD_sendlogininfo+" + std::to_string(slot));
     }
     std::vector<int> handOrder()
@@ -185,7 +184,7 @@ private slots:
 
         // Two quick clicks in one turn send one card; the first card rises.
         tb.msg("CMD_nextplayer+c+1");
-        QVERIFY(tb.t->myturn);
+        QVERIFY(tb.t->model().myturn());
         CardImage *second = tb.t->cardAtPlace(2);
         tb.t->cardimagesMouseDown(second, Qt::LeftButton);
         tb.t->cardimagesMouseDown(tb.t->cardAtPlace(3), Qt::LeftButton);
@@ -197,7 +196,7 @@ private slots:
         // A refused card comes down and the player may play again.
         tb.msg("CMD_needsuit+1+2+5+");
         QCOMPARE(second->y(), 320);
-        QVERIFY(tb.t->myturn);
+        QVERIFY(tb.t->model().myturn());
         QVERIFY(tb.boxes.isEmpty());
         // A played card leaves its place and the gap closes.
         tb.msg("CMD_playcard+1+5+5");
@@ -226,7 +225,7 @@ private slots:
         tb.msg("CMD_playcard+4+1+31");
         tb.msg("CMD_playcard+2+4+33");
         QCOMPARE(tb.label("image_cards2")->width(), 111);
-        QCOMPARE(tb.t->seat(2).cardCount, 9);
+        QCOMPARE(tb.t->model().faceDown(2), 9);
         tb.msg("CMD_playcard+1+2+29");
         tb.msg("CMD_trickwinner+2+1");
         auto *lt = tb.app->windows().lasttrick;
@@ -239,7 +238,7 @@ private slots:
         QVERIFY(tb.label("image_trickwinner2")->isVisibleTo(tb.t));
         // Next trick: the table clears on "c".
         tb.msg("CMD_nextplayer+c+2");
-        QCOMPARE(tb.t->seat(3).playedCard, 0);
+        QCOMPARE(tb.t->model().played(3), 0);
     }
 
     void lateLogin()
@@ -253,10 +252,10 @@ private slots:
         QCOMPARE(tb.label("label_round")->text(), QString("Round: 7"));
         QCOMPARE(tb.label("label_gametype")->text(), QString("HALF Game"));
         QCOMPARE(tb.label("label_score1")->text(), QString("30"));
-        QCOMPARE(tb.t->seat(1).playedCard, 5);
-        QCOMPARE(tb.t->seat(4).playedCard, 9);
-        QCOMPARE(tb.t->seat(2).playedCard, 0);
-        QCOMPARE(tb.t->trumpCardNumber, 27);
+        QCOMPARE(tb.t->model().played(1), 5);
+        QCOMPARE(tb.t->model().played(4), 9);
+        QCOMPARE(tb.t->model().played(2), 0);
+        QCOMPARE(tb.t->model().trumpcard(), 27);
         QCOMPARE(tb.t->seat(2).label_playername->text(), QString("Klot"));
         QCOMPARE(tb.handOrder(), (std::vector<int>{2, 14, 40}));
         // The round's scores go to row 7.
@@ -334,19 +333,19 @@ private slots:
         tb.t->serverPort = 1; // nothing listens there; the table stays logged out
         tb.t->processparams(params);
         QCOMPARE(serverStarted, hosts);
-        QCOMPARE(tb.t->hosting, hosts);
+        QCOMPARE(tb.t->model().hosting(), hosts);
         QCOMPARE(tb.t->StartHalfGame1->isEnabled(), hosts);
-        QCOMPARE(!tb.t->loginName.isEmpty(), connects);
+        QCOMPARE(!tb.t->loginName().isEmpty(), connects);
         if (params.isEmpty())
-            QCOMPARE(tb.t->myname, QString("You"));
+            QCOMPARE(tb.t->model().myname(), std::string("You"));
         else if (connects)
-            QCOMPARE(tb.t->hostaddr, QString("127.0.0.9"));
+            QCOMPARE(tb.t->hostaddr(), QString("127.0.0.9"));
         if (connects && !hosts) {
             // Nothing listens at 127.0.0.9 here: the table stays open and says so.
             QTRY_VERIFY_WITH_TIMEOUT(tb.t->chatPane()->paragraphText(tb.t->chatPane()->paragraphCount() - 1)
                                          .contains("Could not connect"),
                                      20000);
-            QVERIFY(!tb.t->loggedin);
+            QVERIFY(!tb.t->model().loggedin());
         }
         const auto parsed = parseCommandLine({"--home", "/tmp", "Bob", "--port", "7001", "x", "true"});
         QCOMPARE(parsed.params, (QStringList{"Bob", "x", "true"}));
@@ -379,14 +378,14 @@ private slots:
         tb.msg("CMD_placecard+1+1+3+2+40");
         tb.msg("CMD_nextplayer+c+1");
         tb.msg("CMD_playcard+2+1+20"); // a trick's first card marks its leader
-        QVERIFY(tb.t->ledoffPosition != 0);
-        QVERIFY(tb.t->myturn);
+        QVERIFY(tb.t->model().currentTrick().leader != 0);
+        QVERIFY(tb.t->model().myturn());
         tb.msg("CMD_startround+2+1+3+");
-        QCOMPARE(tb.t->ledoffPosition, 0);
-        QVERIFY(!tb.t->myturn);
+        QCOMPARE(tb.t->model().currentTrick().leader, 0);
+        QVERIFY(!tb.t->model().myturn());
         tb.msg("CMD_playcard+2+1+20");
         tb.msg("CMD_startgame+You+f+");
-        QCOMPARE(tb.t->ledoffPosition, 0);
+        QCOMPARE(tb.t->model().currentTrick().leader, 0);
     }
 
     void staleInstanceLock()
@@ -428,7 +427,7 @@ private slots:
     void hostRemovesWatcher()
     {
         Table host;
-        host.t->hosting = true;
+        host.t->setHosting(true);
         host.login(1);
         auto *spy = host.app->windows().spylist;
         spy->setRemoveEnabled(true);

@@ -30,8 +30,7 @@ struct Table {
     void msg(const std::string &m) { t->dispatch(m); }
     void login(int slot, const QString &name = "You")
     {
-        t->loginName = name;
-        t->myname = name;
+        t->setPlayerName(name);
         msg("CMD_sendlogininfo+" + std::to_string(slot));
         msg("CMD_newplayerinfo+" + std::to_string(slot) + "+" + name.toStdString());
     }
@@ -184,8 +183,8 @@ private slots:
                                [](const std::string &m) { return m.rfind("CMD_action", 0) == 0; }),
                  1);
         QCOMPARE(tb.sent.back(), std::string("CMD_action+1+says: Way To Go!|clBlack"));
-        QVERIFY(!tb.t->phraseready);
-        QTRY_VERIFY_WITH_TIMEOUT(tb.t->phraseready, 5000);
+        QVERIFY(!tb.t->phraseReady());
+        QTRY_VERIFY_WITH_TIMEOUT(tb.t->phraseReady(), 5000);
         tb.t->b_phrase1Click(9);
         QCOMPARE(tb.sent.back(), std::string("CMD_action+1+waves|clBlack"));
     }
@@ -231,7 +230,7 @@ private slots:
             if (!a->isSeparator())
                 QVERIFY(!a->isEnabled());
         Table host(home.path());
-        host.t->hosting = true;
+        host.t->setHosting(true);
         host.login(1);
         host.t->openSeatMenu(3);
         host.t->seatMenuAction(1);
