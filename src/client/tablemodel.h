@@ -174,6 +174,7 @@ private:
     void defaultNamesForWaiting();
     int completedTricks() const;
     void record(int seat, int card);
+    void restoreOpenTrick();
 
     // The own connection.
     int myseat_ = 0;

@@ -18,12 +18,9 @@
 #include <vector>
 
 class QAction;
-class QActionGroup;
 class QLabel;
 class QLineEdit;
 class QMenu;
-class QPushButton;
-class QSpinBox;
 namespace quillet { class UpDown; }
 class QTimer;
 class QToolButton;
@@ -146,18 +143,12 @@ public:
     void showScoreCard();
     void showLastTrick();
 
-    // Menu items other parts use.
+    // Menu items the tests use like the player does.
     QAction *StartHalfGame1 = nullptr;
     QAction *PlaySounds1 = nullptr;
     QAction *PlayChatterSounds1 = nullptr;
-    QAction *Classic1 = nullptr;
     QAction *New1 = nullptr;
     QAction *Slow1 = nullptr;
-    QAction *Normal1 = nullptr;
-    QAction *Fast1 = nullptr;
-    QAction *ShowScorecard1 = nullptr;
-    QAction *scontop = nullptr;
-    QAction *ltontop = nullptr;
     QAction *JustWatch1 = nullptr;
 
 signals:
@@ -288,6 +279,12 @@ private:
     int popupKickTag_ = 0;
 
     // Options kept with their menus, and the places of the side windows.
+    QAction *Classic1 = nullptr;
+    QAction *Normal1 = nullptr;
+    QAction *Fast1 = nullptr;
+    QAction *ShowScorecard1 = nullptr;
+    QAction *scontop = nullptr;
+    QAction *ltontop = nullptr;
     int TurnSound1Tag = 0;
     int BotSpeed1Tag = 750;
     int scTop = 0, scLeft = 0, ltTop = 0, ltLeft = 0;

@@ -20,6 +20,7 @@
 #include <algorithm>
 #include <QLineEdit>
 #include <QTemporaryDir>
+#include <QTimer>
 #include <QTest>
 
 using namespace quillet;
@@ -97,6 +98,51 @@ private slots:
         tb.msg("CMD_newplayerinfo+1+Ann");
         QCOMPARE(tb.t->seat(1).label_playername->text(), QString("Ann"));
         QCOMPARE(tb.t->seat(1).label_playername->objectName(), QString("label_playername1"));
+    }
+
+    // The first message of an idle queue is handled inside the read event;
+    // the rest of a burst waits for the 1 ms ticks, one message each.
+    void dispatchPacing()
+    {
+        Table tb;
+        auto *timer = tb.t->findChild<QTimer *>("Timer1");
+        QVERIFY(timer);
+        auto name = [&](int s) { return tb.t->seat(s).label_playername->text(); };
+        tb.t->sockRead("CMD_newplayerinfo+2+Ann\xFF");
+        QCOMPARE(name(2), QString("Ann"));
+        QCOMPARE(tb.t->pendingCount(), 0);
+        QVERIFY(!timer->isActive());
+
+        tb.t->sockRead("CMD_newplayerinfo+2+Bo\xFF" "CMD_newplayerinfo+3+Cy\xFF" "CMD_newplayerinfo+4+Dee\xFF");
+        QCOMPARE(name(2), QString("Bo"));
+        QCOMPARE(name(3), QString("<Waiting>"));
+        QCOMPARE(tb.t->pendingCount(), 2);
+        QVERIFY(timer->isActive());
+        tb.t->processsocktimer();
+        QCOMPARE(name(3), QString("Cy"));
+        QCOMPARE(name(4), QString("<Waiting>"));
+        tb.t->processsocktimer();
+        QCOMPARE(name(4), QString("Dee"));
+        QCOMPARE(tb.t->pendingCount(), 0);
+        QVERIFY(!timer->isActive());
+
+        // The timer works a burst off by itself, in arrival order, then stops.
+        tb.t->sockRead("CMD_newplayerinfo+2+X\xFF" "CMD_newplayerinfo+2+Y\xFF" "CMD_newplayerinfo+2+Z\xFF");
+        QCOMPARE(name(2), QString("X"));
+        QTRY_COMPARE(tb.t->pendingCount(), 0);
+        QCOMPARE(name(2), QString("Z"));
+        QVERIFY(!timer->isActive());
+
+        // A message split over two reads is handled once, whole.
+        tb.t->sockRead("CMD_newplayerinfo+3+Sp");
+        QCOMPARE(name(3), QString("Cy"));
+        tb.t->sockRead("lit\xFF");
+        QCOMPARE(name(3), QString("Split"));
+        // An endless unterminated message is dropped; what follows stands alone.
+        tb.t->sockRead(std::string(70000, 'x'));
+        tb.t->sockRead("CMD_newplayerinfo+4+Eve\xFF");
+        QCOMPARE(name(4), QString("Eve"));
+        QCOMPARE(tb.t->pendingCount(), 0);
     }
 
     void bidBox()
@@ -277,7 +323,7 @@ private slots:
         // A hand longer than thirteen cards cannot overflow the row.
         std::string big = "CMD_placecard+1";
         for (int i = 1; i <= 14; ++i)
-            big += "+" + std::to_string((i - 1) % 13 + 1) + "+" + std::to_string(i);
+            big.append("+").append(std::to_string((i - 1) % 13 + 1)).append("+").append(std::to_string(i));
         tb.msg(big);
         QVERIFY(tb.handOrder().size() <= 13);
         // Names are shown as plain text.
