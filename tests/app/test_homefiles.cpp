@@ -37,8 +37,7 @@ struct Program {
     }
     void login()
     {
-        t->loginName = "You";
-        t->myname = "You";
+        t->setPlayerName("You");
         t->dispatch("CMD_sendlogininfo+1");
         t->dispatch("CMD_newplayerinfo+1+You");
     }
