@@ -272,7 +272,6 @@ bool TableModel::stats(const toTable::Stats &m)
     // A late login learns no round start: the schedule gives the hand size.
     cardsPerHand_ = scheduledCards(m.type, m.round);
     defaultNamesForWaiting();
-
     restoreOpenTrick();
     return true;
 }
