@@ -1,25 +1,7 @@
 #include "simhost.h"
 
-#include "protocol/message.h"
-
-#include <charconv>
-#include <string>
 
 namespace quillet::sim {
-
-namespace {
-
-constexpr std::string_view kScore = "CMD_score+";
-constexpr std::string_view kWinner = "CMD_winner+";
-
-int readInt(std::string_view text)
-{
-    int value = 0;
-    std::from_chars(text.data(), text.data() + text.size(), value);
-    return value;
-}
-
-} // namespace
 
 SimHost::SimHost() : engine_(state_, *this)
 {
@@ -30,27 +12,28 @@ SimHost::SimHost() : engine_(state_, *this)
     state_.players[kWatcherSlot].name = "Sim";
 }
 
-void SimHost::sendToSlot(int, const std::string &message)
+void SimHost::send(int slot, const ToTable &message)
 {
-    std::string_view m(message);
-    if (!m.empty() && m.back() == kTerminator)
-        m.remove_suffix(1);
-    if (m.starts_with(kScore)) {
-        // seat, total, round score for each seat; a bid is made when the
-        // round scores anything.
-        FieldReader r(m.substr(kScore.size()));
-        for (int i = 0; i < 4; ++i) {
-            const int seat = readInt(r.next());
-            r.next();
-            const int roundScore = readInt(r.next());
-            if (seat >= 1 && seat <= 4) {
-                ++tally_.bids[seat];
-                if (roundScore > 0)
-                    ++tally_.made[seat];
+    if (slot == kWatcherSlot)
+        broadcast(message, 0);
+}
+
+// Only the watcher is connected, so every broadcast is what it sees.
+void SimHost::broadcast(const ToTable &message, int exceptSlot)
+{
+    if (exceptSlot == kWatcherSlot)
+        return;
+    if (const auto *score = std::get_if<toTable::Score>(&message)) {
+        // A bid is made when the round scores anything.
+        for (const auto &e : score->entries) {
+            if (e.seat >= 1 && e.seat <= 4) {
+                ++tally_.bids[std::size_t(e.seat)];
+                if (e.round > 0)
+                    ++tally_.made[std::size_t(e.seat)];
             }
         }
-    } else if (m.starts_with(kWinner)) {
-        tally_.winningScore = readInt(m.substr(m.rfind('+') + 1));
+    } else if (const auto *winner = std::get_if<toTable::Winner>(&message)) {
+        tally_.winningScore = winner->score;
     }
 }
 
@@ -61,12 +44,11 @@ void SimHost::startTimer(EngineTimer timer, int intervalMs)
     t.due = now_ + intervalMs;
 }
 
-GameTally SimHost::play(char type)
+GameTally SimHost::play(GameType type)
 {
     tally_ = {};
     const long long start = now_;
-    const char fields[] = {'S', 'i', 'm', '+', type, '+', '\0'};
-    engine_.startgame(fields);
+    engine_.startgame("Sim", type);
     while (state_.gameon) {
         int which = -1;
         for (int i = 0; i < 2; ++i)

@@ -7,6 +7,8 @@
 // encode appends the exact bytes of a message, terminator included.
 #pragma once
 
+#include "protocol/cards.h"
+
 #include <array>
 #include <optional>
 #include <string>
@@ -15,12 +17,8 @@
 
 namespace quillet {
 
-// The game types; the value is the letter that travels.
-enum class GameType : char { half = 'h', full = 'f', vale = 'm' };
-
 // 'h', 'f', 'm' as a game type; nothing for any other text.
 std::optional<GameType> gameTypeFromLetter(std::string_view letter);
-inline char letterOf(GameType t) { return static_cast<char>(t); }
 
 // ---- table to server -----------------------------------------------------
 namespace toServer {

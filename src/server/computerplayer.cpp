@@ -68,7 +68,7 @@ int computerBid(const ServerState &s, int n)
     if (!isSeat(n))
         return 0;
     const tplayer &p = s.players[n];
-    const bool vale = s.gametype == "m";
+    const bool vale = s.gametype == GameType::vale;
 
     int others = 0;
     for (int seat = 1; seat <= kSeats; ++seat)

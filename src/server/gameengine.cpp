@@ -3,7 +3,6 @@
 #include "server/gameengine.h"
 
 #include "protocol/cards.h"
-#include "protocol/commands.h"
 #include "protocol/message.h"
 
 #include <algorithm>
@@ -48,18 +47,10 @@ void GameEngine::runHook(Hook hook, int slot)
     }
 }
 
-void GameEngine::sendTo(int slot, const std::string &message)
+void GameEngine::sendTo(int slot, const ToTable &message)
 {
     if (isSlot(slot) && s_.players[slot].connected)
-        host_.sendToSlot(slot, message);
-}
-
-void GameEngine::broadcast(const std::string &message)
-{
-    const int last = std::min(s_.slotcount, kSlots);
-    for (int slot = 1; slot <= last; ++slot)
-        if (s_.players[slot].connected)
-            host_.sendToSlot(slot, message);
+        host_.send(slot, message);
 }
 
 int GameEngine::botDelay() const
@@ -104,30 +95,23 @@ void GameEngine::stopComputertimer()
     host_.stopTimer(EngineTimer::computertimer);
 }
 
-void GameEngine::startgame(std::string_view fields)
+void GameEngine::startgame(std::string_view starter, GameType type)
 {
     Entry entry(*this);
-    FieldReader r(fields);
-    const std::string starter = sanitizeName(r.next());
-    const std::string_view type = r.next();
-    // Only the three known schedules exist; anything else starts nothing.
-    if (!isGameType(type))
-        return;
-
     s_.turn = 0;
     stopWaitaminute();
     stopComputertimer();
     s_.gameon = true;
-    s_.gametype = std::string(type);
+    s_.gametype = type;
     for (int seat = 1; seat <= kSeats; ++seat) {
         s_.players[seat].score = 0;
         s_.players[seat].watching = false;
     }
-    broadcast(makeMessage(cmd::startgame, starter, s_.gametype, trailing));
+    broadcast(toTable::StartGame{sanitizeName(starter), type});
 
     s_.firstseat = std::uniform_int_distribution<int>(1, kSeats)(rng_);
     s_.round = 0;
-    s_.numcards = initialNumCards(s_.gametype);
+    s_.numcards = initialNumCards(type);
     s_.trickcount = 0;
     startround();
 }
@@ -161,26 +145,32 @@ void GameEngine::startround()
     }
     s_.numcards = std::clamp(nextNumCards(s_.gametype, s_.round, s_.numcards), 0, kHandSlots);
 
-    broadcast(makeMessage(cmd::startround, s_.round, s_.lastbidder, s_.numcards, trailing));
+    broadcast(toTable::StartRound{s_.round, s_.lastbidder, s_.numcards});
 
     deal();
 
     ++s_.deckpos;
-    if ((s_.gametype == "f" || s_.gametype == "h") && s_.deckpos <= 52) {
-        s_.trumpcard = s_.deck[s_.deckpos];
+    if (s_.gametype != GameType::vale && s_.deckpos <= 52) {
+        s_.trumpcard = s_.deck[std::size_t(s_.deckpos)];
         s_.trumpsuit = suitOf(s_.trumpcard);
-        broadcast(makeMessage(cmd::trump, s_.trumpcard));
+        broadcast(toTable::Trump{s_.trumpcard});
     }
+    askBid();
+}
 
-    broadcast(makeMessage(cmd::bid, s_.bidder, s_.numcards, s_.firstbidder, s_.numcards,
-                          s_.lastbidder, trailing));
+// Asks the seat `bidder` for its bid; a computer bids at once. In a round's
+// first request the running total carries the cards per hand.
+void GameEngine::askBid()
+{
+    const int total = s_.bidder == s_.firstbidder ? s_.numcards : s_.totalbids;
+    broadcast(toTable::Bid{s_.bidder, s_.numcards, s_.firstbidder, total, s_.lastbidder});
     if (s_.isComputer(s_.bidder))
         cbid(s_.bidder);
 }
 
 // Shuffles by drawing free deck positions for each card in turn, then deals
-// the deck out in blocks of numcards, seat 1 first. Each connected slot sees
-// its own seat's cards and zeros for the others.
+// the deck out in blocks of numcards, seat 1 first. Each seat's own slot sees
+// its cards; every other slot sees as many face-down cards.
 void GameEngine::deal()
 {
     for (int seat = 1; seat <= kSeats; ++seat)
@@ -193,31 +183,22 @@ void GameEngine::deal()
         int pos;
         do
             pos = position(rng_);
-        while (s_.deck[pos] != 0);
-        s_.deck[pos] = card;
+        while (s_.deck[std::size_t(pos)] != 0);
+        s_.deck[std::size_t(pos)] = card;
     }
 
-    const std::string head = std::string(cmd::placecard) + '+';
-    std::string real, hidden;
     for (int seat = 1; seat <= kSeats; ++seat) {
-        real = head + std::to_string(seat);
-        hidden = real;
+        toTable::PlaceCard real, hidden;
+        real.seat = hidden.seat = seat;
+        auto &cards = s_.players[seat].cards;
         for (int k = 1; k <= s_.numcards && s_.deckpos < 52; ++k) {
-            const int card = s_.deck[++s_.deckpos];
-            s_.players[seat].cards[k] = card;
-            const std::string slot = '+' + std::to_string(k);
-            real += slot;
-            real += '+';
-            real += std::to_string(card);
-            hidden += slot;
-            hidden += "+0";
+            const int card = s_.deck[std::size_t(++s_.deckpos)];
+            cards[std::size_t(k)] = card;
+            real.pairs[std::size_t(real.count++)] = {k, card};
+            hidden.pairs[std::size_t(hidden.count++)] = {k, 0};
         }
-        real += kTerminator;
-        hidden += kTerminator;
-        const int last = std::min(s_.slotcount, kSlots);
-        for (int slot = 1; slot <= last; ++slot)
-            if (s_.players[slot].connected)
-                host_.sendToSlot(slot, slot == seat ? real : hidden);
+        sendTo(seat, real);
+        host_.broadcast(hidden, seat);
     }
 }
 

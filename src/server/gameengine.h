@@ -1,13 +1,16 @@
 // The game: deal, bidding, trump, tricks, scoring, game end, and the
-// computer's moves, over the shared ServerState.
+// computer's moves, over the shared ServerState. Moves arrive as typed calls,
+// from people (through TServer, after it has checked the sender) and from the
+// computer players alike; what the engine says goes out as typed messages
+// through EngineHost.
 #pragma once
 
+#include "protocol/messages.h"
 #include "server/enginehost.h"
 #include "server/serverstate.h"
 
 #include <cstdint>
 #include <random>
-#include <string>
 #include <string_view>
 #include <utility>
 #include <vector>
@@ -24,12 +27,11 @@ public:
     const Timings &timings() const { return timings_; }
     void setTimings(const Timings &t) { timings_ = t; }
 
-    // Message handlers: the field text after the command. TServer calls them
-    // only after checking that the seat field is the sender's own slot.
-    void startgame(std::string_view fields);
-    void hisbid(std::string_view fields);
-    void mychoose(std::string_view fields);
-    void playcard(std::string_view fields);
+    // Moves. A move that is not awaited from that seat does nothing.
+    void startgame(std::string_view starter, GameType type);
+    void hisbid(int seat, int bid);
+    void mychoose(int seat, int card);   // 13, 26, 39, 52 or 53
+    void playcard(int seat, int slot);   // hand slot 1..13
 
     // Timer expiries.
     void waitaminuteTimer();
@@ -39,6 +41,11 @@ public:
     void lateLogin(int slot);     // login while a game runs: hand, seat states, stats
     void seatLeft(int slot);      // a seat's connection closed
     void watchStarted(int seat);  // a seat's player started just watching
+
+    // Which move, if any, the game waits for from seat n now.
+    enum class Move { bid, choose, play };
+    bool awaited(Move move, int n) const;
+    bool playAwaited(int n) const { return awaited(Move::play, n); }
 
     // Engine steps (public for tests).
     void startround();
@@ -58,8 +65,6 @@ public:
     int computertimerTag() const { return computertimerTag_; }
     bool waitaminutePending() const { return waitaminutePending_; }
     bool computertimerPending() const { return computertimerPending_; }
-    // Seat n must play a card now: play is on, no pause runs, and it holds cards.
-    bool playAwaited(int n) const;
 
 private:
     enum class Hook { lateLogin, seatLeft, watchStarted };
@@ -80,9 +85,10 @@ private:
     bool deferHook(Hook hook, int slot);
     void runHook(Hook hook, int slot);
 
-    void broadcast(const std::string &message);
-    void sendTo(int slot, const std::string &message);
+    void broadcast(const ToTable &message) { host_.broadcast(message, 0); }
+    void sendTo(int slot, const ToTable &message);
     void deal();
+    void askBid();
     void allBidsIn();
     void startPlay();
     void takeover(int seat, TakeoverOrder order);
