@@ -3,6 +3,7 @@
 
 namespace quillet::sim {
 
+
 SimHost::SimHost() : engine_(state_, *this)
 {
     state_.botinterval = 750;
@@ -22,6 +23,12 @@ void SimHost::send(int slot, const ToTable &message)
 void SimHost::broadcast(const ToTable &message, int exceptSlot)
 {
     if (exceptSlot == kWatcherSlot)
+        return;
+    // Most messages say nothing the report counts.
+    constexpr std::size_t kScore = alternativeIndex<toTable::Score, ToTable>();
+    constexpr std::size_t kWinner = alternativeIndex<toTable::Winner, ToTable>();
+    const std::size_t index = message.index();
+    if (index != kScore && index != kWinner)
         return;
     if (const auto *score = std::get_if<toTable::Score>(&message)) {
         // A bid is made when the round scores anything.
@@ -49,18 +56,18 @@ GameTally SimHost::play(GameType type)
     tally_ = {};
     const long long start = now_;
     engine_.startgame("Sim", type);
+    Timer &pause = timers_[0], &computer = timers_[1];
     while (state_.gameon) {
-        int which = -1;
-        for (int i = 0; i < 2; ++i)
-            if (timers_[i].armed && (which < 0 || timers_[i].due < timers_[which].due))
-                which = i;
-        if (which < 0) {
+        // The earlier of the two (the pause on a tie, as armed first).
+        const bool pauseNext = pause.armed && (!computer.armed || pause.due <= computer.due);
+        Timer &t = pauseNext ? pause : computer;
+        if (!t.armed) {
             ++stalls_;  // nothing left to wait for: a real server would hang here
             break;
         }
-        timers_[which].armed = false;
-        now_ = std::max(now_, timers_[which].due);
-        if (which == 0)
+        t.armed = false;
+        now_ = std::max(now_, t.due);
+        if (pauseNext)
             engine_.waitaminuteTimer();
         else
             engine_.computertimerTimer();

@@ -22,7 +22,7 @@ struct GameTally {
     long long virtualMs = 0;
 };
 
-class SimHost : public EngineHost {
+class SimHost final : public EngineHost {
 public:
     SimHost();
 

@@ -13,6 +13,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <type_traits>
 #include <variant>
 
 namespace quillet {
@@ -209,6 +210,16 @@ using ToTable =
                  toTable::ChooseTrump, toTable::NextPlayer, toTable::PlayCard,
                  toTable::NeedSuit, toTable::TrickWinner, toTable::Score, toTable::Winner,
                  toTable::Chat, toTable::PlayASound, toTable::JustWatching>;
+
+// The position of message type T among the alternatives of its variant.
+template <class T, class Variant, std::size_t I = 0>
+constexpr std::size_t alternativeIndex()
+{
+    if constexpr (std::is_same_v<std::variant_alternative_t<I, Variant>, T>)
+        return I;
+    else
+        return alternativeIndex<T, Variant, I + 1>();
+}
 
 // ---- decoding ------------------------------------------------------------
 std::optional<ToServer> decodeToServer(std::string_view entry);

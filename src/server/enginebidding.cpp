@@ -2,28 +2,15 @@
 #include "server/gameengine.h"
 
 #include "protocol/cards.h"
+#include "server/handslots.h"
 
 namespace quillet {
 
-bool GameEngine::awaited(Move move, int n) const
+bool GameEngine::playAwaited(int n) const
 {
-    if (!s_.gameon || !isSeat(n))
+    if (!awaited(Move::play, n))
         return false;
-    switch (move) {
-    case Move::bid:
-        return n == s_.bidder;
-    case Move::choose:
-        return n == s_.chooser && s_.bidder == 0;
-    case Move::play:
-        // Nothing is playable between tricks, between rounds or after the game.
-        if (n != s_.turn || s_.bidder != 0 || s_.chooser != 0 || waitaminutePending_)
-            return false;
-        for (int k = 1; k <= kHandSlots; ++k)
-            if (isCard(s_.players[n].cards[std::size_t(k)]))
-                return true;
-        return false;
-    }
-    return false;
+    return HandSlots(s_.players[std::size_t(n)].cards).held != 0;
 }
 
 void GameEngine::hisbid(int n, int bid)

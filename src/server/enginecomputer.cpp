@@ -37,8 +37,8 @@ void GameEngine::computertimerTimer()
     computertimerSeat_ = 0;
     if (!s_.gameon || !isSeat(seat) || !s_.isComputer(seat))
         return;
-    if (computertimerTag_ == 1 && awaited(Move::play, seat))
-        cplay(seat);
+    if (computertimerTag_ == 1)
+        cplay(seat);  // playcard itself drops a card that is not awaited
     else if (computertimerTag_ == 2 && awaited(Move::choose, seat))
         ctrump(seat);
 }
@@ -50,7 +50,7 @@ void GameEngine::takeover(int seat, TakeoverOrder order)
         return;
     const bool bids = awaited(Move::bid, seat);
     const bool chooses = awaited(Move::choose, seat);
-    const bool plays = awaited(Move::play, seat);
+    const bool plays = playAwaited(seat);
     if (order == TakeoverOrder::bidderFirst) {
         if (bids)
             cbid(seat);

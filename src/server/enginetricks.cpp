@@ -2,6 +2,7 @@
 #include "server/gameengine.h"
 
 #include "protocol/cards.h"
+#include "server/handslots.h"
 
 namespace quillet {
 
@@ -43,12 +44,7 @@ void GameEngine::playcard(int n, int k)
 
 bool GameEngine::checkforsuit(int n) const
 {
-    if (!isSeat(n))
-        return false;
-    for (int k = 1; k <= kHandSlots; ++k)
-        if (isCard(s_.players[n].cards[k]) && suitOf(s_.players[n].cards[k]) == s_.ledsuit)
-            return true;
-    return false;
+    return isSeat(n) && HandSlots(s_.players[std::size_t(n)].cards).suit(s_.ledsuit) != 0;
 }
 
 void GameEngine::findplayer()
@@ -59,24 +55,21 @@ void GameEngine::findplayer()
         armComputertimer(1, s_.turn);
 }
 
+// Within a suit a higher card number is a higher card, so one pass that
+// ranks any trump above any card of the led suit finds the winner; the first
+// of equals stays (with 52 distinct cards there are none).
 int GameEngine::thewinner() const
 {
-    int best = 0;
-    int bestRank = 0;
-    auto pass = [&](int suit) {
-        if (suit == 0)
-            return;
-        for (int seat = 1; seat <= kSeats; ++seat) {
-            const int card = s_.players[seat].played;
-            if (suitOf(card) == suit && rankOf(card) > bestRank) {
-                best = seat;
-                bestRank = rankOf(card);
-            }
+    int best = 0, bestKey = 0;
+    for (int seat = 1; seat <= kSeats; ++seat) {
+        const int card = s_.players[std::size_t(seat)].played;
+        const int suit = suitOf(card);
+        const int key = suit == 0 ? 0 : suit == s_.trumpsuit ? 100 + card : suit == s_.ledsuit ? card : 0;
+        if (key > bestKey) {
+            best = seat;
+            bestKey = key;
         }
-    };
-    pass(s_.trumpsuit);
-    if (best == 0)
-        pass(s_.ledsuit);
+    }
     return best;
 }
 

@@ -7,7 +7,7 @@
 
 #include <algorithm>
 #include <chrono>
-#include <climits>
+#include <utility>
 
 namespace quillet {
 
@@ -16,18 +16,20 @@ GameEngine::GameEngine(ServerState &state, EngineHost &host, Timings timings)
       rng_(static_cast<std::uint64_t>(std::chrono::system_clock::now().time_since_epoch().count()))
 {
     deferred_.reserve(8);
+    [this]<std::size_t... I>(std::index_sequence<I...>) {
+        (outbox_[I].template emplace<I>(), ...);
+    }(std::make_index_sequence<std::variant_size_v<ToTable>>{});
 }
 
 void GameEngine::seedRandom(std::uint64_t seed) { rng_.seed(seed); }
 
-GameEngine::Entry::~Entry()
+void GameEngine::runDeferred()
 {
-    if (--e_.depth_ != 0 || e_.deferred_.empty())
-        return;
     std::vector<std::pair<Hook, int>> hooks;
-    hooks.swap(e_.deferred_);
+    hooks.swap(deferred_);
+    hasDeferred_ = false;
     for (const auto &[hook, slot] : hooks)
-        e_.runHook(hook, slot);
+        runHook(hook, slot);
 }
 
 bool GameEngine::deferHook(Hook hook, int slot)
@@ -35,6 +37,7 @@ bool GameEngine::deferHook(Hook hook, int slot)
     if (depth_ == 0)
         return false;
     deferred_.emplace_back(hook, slot);
+    hasDeferred_ = true;
     return true;
 }
 
@@ -45,54 +48,6 @@ void GameEngine::runHook(Hook hook, int slot)
     case Hook::seatLeft: seatLeft(slot); break;
     case Hook::watchStarted: watchStarted(slot); break;
     }
-}
-
-void GameEngine::sendTo(int slot, const ToTable &message)
-{
-    if (isSlot(slot) && s_.players[slot].connected)
-        host_.send(slot, message);
-}
-
-int GameEngine::botDelay() const
-{
-    return std::max(timings_.botDelayMs >= 0 ? timings_.botDelayMs : s_.botinterval, 0);
-}
-
-void GameEngine::armWaitaminute(int tag, int ms)
-{
-    waitaminuteTag_ = tag;
-    waitaminutePending_ = true;
-    host_.startTimer(EngineTimer::waitaminute, std::max(ms, 0));
-}
-
-void GameEngine::stopWaitaminute()
-{
-    if (!waitaminutePending_)
-        return;
-    waitaminutePending_ = false;
-    host_.stopTimer(EngineTimer::waitaminute);
-}
-
-// Tag 1 waits botinterval before a card, tag 2 five times that before a
-// trump choice. A zero delay still goes through the timer, so the move comes
-// on the next turn of the event loop.
-void GameEngine::armComputertimer(int tag, int seat)
-{
-    const long long factor = tag == 2 ? 5 : 1;
-    const long long ms = std::min<long long>(botDelay() * factor, INT_MAX);
-    computertimerTag_ = tag;
-    computertimerSeat_ = seat;
-    computertimerPending_ = true;
-    host_.startTimer(EngineTimer::computertimer, static_cast<int>(ms));
-}
-
-void GameEngine::stopComputertimer()
-{
-    if (!computertimerPending_)
-        return;
-    computertimerPending_ = false;
-    computertimerSeat_ = 0;
-    host_.stopTimer(EngineTimer::computertimer);
 }
 
 void GameEngine::startgame(std::string_view starter, GameType type)
@@ -109,7 +64,7 @@ void GameEngine::startgame(std::string_view starter, GameType type)
     }
     broadcast(toTable::StartGame{sanitizeName(starter), type});
 
-    s_.firstseat = std::uniform_int_distribution<int>(1, kSeats)(rng_);
+    s_.firstseat = rng_.seat();
     s_.round = 0;
     s_.numcards = initialNumCards(type);
     s_.trickcount = 0;
@@ -176,20 +131,16 @@ void GameEngine::deal()
     for (int seat = 1; seat <= kSeats; ++seat)
         s_.players[seat].cards.fill(0);
     s_.deckpos = 0;
-    s_.deck.fill(0);
+    rng_.shuffle(s_.deck);
 
-    std::uniform_int_distribution<int> position(1, 52);
-    for (int card = 1; card <= 52; ++card) {
-        int pos;
-        do
-            pos = position(rng_);
-        while (s_.deck[std::size_t(pos)] != 0);
-        s_.deck[std::size_t(pos)] = card;
-    }
-
+    // Built where they are sent from: a hand is the largest message there is.
+    ToTable realMessage{std::in_place_type<toTable::PlaceCard>};
+    ToTable hiddenMessage{std::in_place_type<toTable::PlaceCard>};
+    auto &real = std::get<toTable::PlaceCard>(realMessage);
+    auto &hidden = std::get<toTable::PlaceCard>(hiddenMessage);
     for (int seat = 1; seat <= kSeats; ++seat) {
-        toTable::PlaceCard real, hidden;
         real.seat = hidden.seat = seat;
+        real.count = hidden.count = 0;
         auto &cards = s_.players[seat].cards;
         for (int k = 1; k <= s_.numcards && s_.deckpos < 52; ++k) {
             const int card = s_.deck[std::size_t(++s_.deckpos)];
@@ -197,8 +148,8 @@ void GameEngine::deal()
             real.pairs[std::size_t(real.count++)] = {k, card};
             hidden.pairs[std::size_t(hidden.count++)] = {k, 0};
         }
-        sendTo(seat, real);
-        host_.broadcast(hidden, seat);
+        sendTo(seat, realMessage);
+        host_.broadcast(hiddenMessage, seat);
     }
 }
 
