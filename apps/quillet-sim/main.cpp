@@ -3,7 +3,6 @@
 //   quillet-sim [--type h|f|m] [--games N] [--seed S]
 #include "simhost.h"
 
-#include "protocol/message.h"
 
 #include <algorithm>
 #include <chrono>
@@ -84,7 +83,7 @@ int run(int argc, char **argv)
     const double cpu0 = cpuSeconds();
     const auto wall0 = std::chrono::steady_clock::now();
     for (long long g = 0; g < games; ++g) {
-        const sim::GameTally t = host.play(type);
+        const sim::GameTally t = host.play(static_cast<GameType>(type));
         for (int seat = 1; seat <= 4; ++seat) {
             scoreSum[seat] += host.state().players[seat].score;
             bids[seat] += t.bids[seat];

@@ -1,25 +1,8 @@
 #include "simhost.h"
 
-#include "protocol/message.h"
-
-#include <charconv>
-#include <string>
 
 namespace quillet::sim {
 
-namespace {
-
-constexpr std::string_view kScore = "CMD_score+";
-constexpr std::string_view kWinner = "CMD_winner+";
-
-int readInt(std::string_view text)
-{
-    int value = 0;
-    std::from_chars(text.data(), text.data() + text.size(), value);
-    return value;
-}
-
-} // namespace
 
 SimHost::SimHost() : engine_(state_, *this)
 {
@@ -30,27 +13,34 @@ SimHost::SimHost() : engine_(state_, *this)
     state_.players[kWatcherSlot].name = "Sim";
 }
 
-void SimHost::sendToSlot(int, const std::string &message)
+void SimHost::send(int slot, const ToTable &message)
 {
-    std::string_view m(message);
-    if (!m.empty() && m.back() == kTerminator)
-        m.remove_suffix(1);
-    if (m.starts_with(kScore)) {
-        // seat, total, round score for each seat; a bid is made when the
-        // round scores anything.
-        FieldReader r(m.substr(kScore.size()));
-        for (int i = 0; i < 4; ++i) {
-            const int seat = readInt(r.next());
-            r.next();
-            const int roundScore = readInt(r.next());
-            if (seat >= 1 && seat <= 4) {
-                ++tally_.bids[seat];
-                if (roundScore > 0)
-                    ++tally_.made[seat];
+    if (slot == kWatcherSlot)
+        broadcast(message, 0);
+}
+
+// Only the watcher is connected, so every broadcast is what it sees.
+void SimHost::broadcast(const ToTable &message, int exceptSlot)
+{
+    if (exceptSlot == kWatcherSlot)
+        return;
+    // Most messages say nothing the report counts.
+    constexpr std::size_t kScore = alternativeIndex<toTable::Score, ToTable>();
+    constexpr std::size_t kWinner = alternativeIndex<toTable::Winner, ToTable>();
+    const std::size_t index = message.index();
+    if (index != kScore && index != kWinner)
+        return;
+    if (const auto *score = std::get_if<toTable::Score>(&message)) {
+        // A bid is made when the round scores anything.
+        for (const auto &e : score->entries) {
+            if (e.seat >= 1 && e.seat <= 4) {
+                ++tally_.bids[std::size_t(e.seat)];
+                if (e.round > 0)
+                    ++tally_.made[std::size_t(e.seat)];
             }
         }
-    } else if (m.starts_with(kWinner)) {
-        tally_.winningScore = readInt(m.substr(m.rfind('+') + 1));
+    } else if (const auto *winner = std::get_if<toTable::Winner>(&message)) {
+        tally_.winningScore = winner->score;
     }
 }
 
@@ -61,24 +51,23 @@ void SimHost::startTimer(EngineTimer timer, int intervalMs)
     t.due = now_ + intervalMs;
 }
 
-GameTally SimHost::play(char type)
+GameTally SimHost::play(GameType type)
 {
     tally_ = {};
     const long long start = now_;
-    const char fields[] = {'S', 'i', 'm', '+', type, '+', '\0'};
-    engine_.startgame(fields);
+    engine_.startgame("Sim", type);
+    Timer &pause = timers_[0], &computer = timers_[1];
     while (state_.gameon) {
-        int which = -1;
-        for (int i = 0; i < 2; ++i)
-            if (timers_[i].armed && (which < 0 || timers_[i].due < timers_[which].due))
-                which = i;
-        if (which < 0) {
+        // The earlier of the two (the pause on a tie, as armed first).
+        const bool pauseNext = pause.armed && (!computer.armed || pause.due <= computer.due);
+        Timer &t = pauseNext ? pause : computer;
+        if (!t.armed) {
             ++stalls_;  // nothing left to wait for: a real server would hang here
             break;
         }
-        timers_[which].armed = false;
-        now_ = std::max(now_, timers_[which].due);
-        if (which == 0)
+        t.armed = false;
+        now_ = std::max(now_, t.due);
+        if (pauseNext)
             engine_.waitaminuteTimer();
         else
             engine_.computertimerTimer();

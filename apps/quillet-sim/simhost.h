@@ -1,5 +1,5 @@
 // An engine host for computer-only games: no sockets, virtual time, and a
-// watcher's view of the broadcasts reduced to the few counts the report needs.
+// watcher's view of the messages reduced to the few counts the report needs.
 #pragma once
 
 #include "server/enginehost.h"
@@ -22,18 +22,19 @@ struct GameTally {
     long long virtualMs = 0;
 };
 
-class SimHost : public EngineHost {
+class SimHost final : public EngineHost {
 public:
     SimHost();
 
     // Plays one whole game of `type` and returns what the watcher saw.
-    GameTally play(char type);
+    GameTally play(GameType type);
     void seed(std::uint64_t s) { engine_.seedRandom(s); }
     const ServerState &state() const { return state_; }
     long long notices() const { return notices_; }
     long long stalls() const { return stalls_; }  // games left waiting with no timer
 
-    void sendToSlot(int slot, const std::string &message) override;
+    void send(int slot, const ToTable &message) override;
+    void broadcast(const ToTable &message, int exceptSlot) override;
     void hostNotice(std::string_view) override { ++notices_; }
     void startTimer(EngineTimer timer, int intervalMs) override;
     void stopTimer(EngineTimer timer) override { timers_[index(timer)].armed = false; }

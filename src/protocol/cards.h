@@ -32,6 +32,14 @@ inline constexpr std::string_view suitName(int suit)
 // Game type letters.
 inline constexpr bool isGameType(std::string_view t) { return t == "h" || t == "f" || t == "m"; }
 
+// The game types; the value is the letter that travels.
+enum class GameType : char { half = 'h', full = 'f', vale = 'm' };
+inline constexpr char letterOf(GameType t) { return static_cast<char>(t); }
+inline constexpr std::string_view letterText(GameType t)
+{
+    return t == GameType::half ? "h" : t == GameType::full ? "f" : "m";
+}
+
 // Round schedule. lastRoundOver(t, round): the round number that ends the game
 // ("h" 11, "f" 21, "m" 24).
 inline constexpr int endRound(std::string_view t)
@@ -53,5 +61,18 @@ inline constexpr int nextNumCards(std::string_view t, int round, int previous)
 }
 // Number of round rows of the score card (10, 20, 23); 0 for unknown letters.
 inline constexpr int roundsOf(std::string_view t) { return endRound(t) ? endRound(t) - 1 : 0; }
+
+// The same schedule by game type.
+inline constexpr int endRound(GameType t) { return endRound(letterText(t)); }
+inline constexpr int initialNumCards(GameType t) { return t == GameType::vale ? 14 : 0; }
+inline constexpr int nextNumCards(GameType t, int round, int previous)
+{
+    switch (t) {
+    case GameType::half: return previous + 1;
+    case GameType::full: return round < 12 ? previous + 1 : previous - 1;
+    case GameType::vale: return round < 13 ? previous - 1 : previous + 1;
+    }
+    return previous;
+}
 
 } // namespace quillet

@@ -7,25 +7,19 @@
 // encode appends the exact bytes of a message, terminator included.
 #pragma once
 
+#include "protocol/cards.h"
+
 #include <array>
 #include <optional>
 #include <string>
 #include <string_view>
+#include <type_traits>
 #include <variant>
 
 namespace quillet {
 
-// The game types; the value is the letter that travels.
-enum class GameType : char { half = 'h', full = 'f', vale = 'm' };
-
 // 'h', 'f', 'm' as a game type; nothing for any other text.
 std::optional<GameType> gameTypeFromLetter(std::string_view letter);
-inline char letterOf(GameType t) { return static_cast<char>(t); }
-// The letter as text, as the schedule helpers of cards.h take it.
-inline std::string_view letterText(GameType t)
-{
-    return t == GameType::half ? "h" : t == GameType::full ? "f" : "m";
-}
 
 // ---- table to server -----------------------------------------------------
 namespace toServer {
@@ -216,6 +210,16 @@ using ToTable =
                  toTable::ChooseTrump, toTable::NextPlayer, toTable::PlayCard,
                  toTable::NeedSuit, toTable::TrickWinner, toTable::Score, toTable::Winner,
                  toTable::Chat, toTable::PlayASound, toTable::JustWatching>;
+
+// The position of message type T among the alternatives of its variant.
+template <class T, class Variant, std::size_t I = 0>
+constexpr std::size_t alternativeIndex()
+{
+    if constexpr (std::is_same_v<std::variant_alternative_t<I, Variant>, T>)
+        return I;
+    else
+        return alternativeIndex<T, Variant, I + 1>();
+}
 
 // ---- decoding ------------------------------------------------------------
 std::optional<ToServer> decodeToServer(std::string_view entry);

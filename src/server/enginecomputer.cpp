@@ -3,45 +3,26 @@
 #include "server/gameengine.h"
 
 #include "protocol/cards.h"
-#include "protocol/commands.h"
-#include "protocol/message.h"
 #include "server/computerplayer.h"
 
 namespace quillet {
 
-namespace {
-// The field text a client would send: "n+value", with "+" after it if asked.
-std::string moveFields(int n, int value, bool trailingPlus = false)
-{
-    std::string out = std::to_string(n);
-    out += '+';
-    out += std::to_string(value);
-    if (trailingPlus)
-        out += '+';
-    return out;
-}
-} // namespace
-
 void GameEngine::cbid(int n)
 {
-    if (!isSeat(n))
-        return;
-    hisbid(moveFields(n, computerBid(s_, n)));
+    if (isSeat(n))
+        hisbid(n, computerBid(s_, n));
 }
 
 void GameEngine::ctrump(int n)
 {
-    if (!isSeat(n))
-        return;
-    mychoose(moveFields(n, computerTrump(s_, n), true));
+    if (isSeat(n))
+        mychoose(n, computerTrump(s_, n));
 }
 
 void GameEngine::cplay(int n)
 {
-    const int k = computerCard(s_, n);
-    if (k == 0)
-        return;
-    playcard(moveFields(n, k));
+    if (const int k = computerCard(s_, n))
+        playcard(n, k);
 }
 
 // The timer was armed for one seat's move; by now that move may have been
@@ -56,9 +37,9 @@ void GameEngine::computertimerTimer()
     computertimerSeat_ = 0;
     if (!s_.gameon || !isSeat(seat) || !s_.isComputer(seat))
         return;
-    if (computertimerTag_ == 1 && playAwaited(seat))
-        cplay(seat);
-    else if (computertimerTag_ == 2 && s_.chooser == seat && s_.bidder == 0)
+    if (computertimerTag_ == 1)
+        cplay(seat);  // playcard itself drops a card that is not awaited
+    else if (computertimerTag_ == 2 && awaited(Move::choose, seat))
         ctrump(seat);
 }
 
@@ -67,8 +48,8 @@ void GameEngine::takeover(int seat, TakeoverOrder order)
 {
     if (!s_.gameon || !isSeat(seat))
         return;
-    const bool bids = s_.bidder == seat;
-    const bool chooses = s_.chooser == seat && s_.bidder == 0;
+    const bool bids = awaited(Move::bid, seat);
+    const bool chooses = awaited(Move::choose, seat);
     const bool plays = playAwaited(seat);
     if (order == TakeoverOrder::bidderFirst) {
         if (bids)
@@ -112,28 +93,27 @@ void GameEngine::lateLogin(int slot)
         return;
 
     if (isSeat(slot)) {
-        std::string hand;
-        for (int k = 1; k <= kHandSlots; ++k) {
-            const int card = s_.players[slot].cards[k];
-            if (!isCard(card))
-                continue;
-            hand += '+';
-            hand += std::to_string(k);
-            hand += '+';
-            hand += std::to_string(card);
-        }
-        if (!hand.empty())
-            sendTo(slot, std::string(cmd::placecard) + '+' + std::to_string(slot) + hand
-                             + kTerminator);
+        toTable::PlaceCard hand;
+        hand.seat = slot;
+        for (int k = 1; k <= kHandSlots; ++k)
+            if (const int card = s_.players[slot].cards[std::size_t(k)]; isCard(card))
+                hand.pairs[std::size_t(hand.count++)] = {k, card};
+        if (hand.count > 0)
+            sendTo(slot, hand);
     }
 
     const auto &pl = s_.players;
-    for (int i = 1; i <= kSeats; ++i)
-        sendTo(slot, makeMessage(cmd::newplayerstuff, i, pl[i].bid, pl[i].tricks, pl[i].score,
-                                 1, pl[1].played, 2, pl[2].played, 3, pl[3].played, 4,
-                                 pl[4].played, trailing));
-    sendTo(slot, makeMessage(cmd::stats, s_.turn, s_.bidder, s_.round, s_.trumpcard,
-                             s_.gametype, trailing));
+    toTable::NewPlayerStuff stuff;
+    for (int seat = 1; seat <= kSeats; ++seat)
+        stuff.played[std::size_t(seat)] = pl[std::size_t(seat)].played;
+    for (int i = 1; i <= kSeats; ++i) {
+        stuff.seat = i;
+        stuff.bid = pl[std::size_t(i)].bid;
+        stuff.tricks = pl[std::size_t(i)].tricks;
+        stuff.score = pl[std::size_t(i)].score;
+        sendTo(slot, stuff);
+    }
+    sendTo(slot, toTable::Stats{s_.turn, s_.bidder, s_.round, s_.trumpcard, s_.gametype});
 
     // The newcomer takes the seat from the next move on.
     takeover(slot, TakeoverOrder::turnFirst);

@@ -3,7 +3,8 @@
 // implement it with no sockets and a manual clock.
 #pragma once
 
-#include <string>
+#include "protocol/messages.h"
+
 #include <string_view>
 
 namespace quillet {
@@ -13,8 +14,11 @@ enum class EngineTimer { waitaminute, computertimer };
 class EngineHost {
 public:
     virtual ~EngineHost() = default;
-    // Sends one whole message (terminator included) to a connected slot.
-    virtual void sendToSlot(int slot, const std::string &message) = 0;
+    // One message to one slot, if that slot holds a connection.
+    virtual void send(int slot, const ToTable &message) = 0;
+    // One message to every slot that holds a connection, in slot order,
+    // except `exceptSlot` (0: nobody is left out).
+    virtual void broadcast(const ToTable &message, int exceptSlot) = 0;
     // A notice for the host's own screen ("Card does't exist", ...).
     virtual void hostNotice(std::string_view text) = 0;
     // Arms a single-shot timer, replacing any pending expiry of the same timer.

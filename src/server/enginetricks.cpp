@@ -2,40 +2,22 @@
 #include "server/gameengine.h"
 
 #include "protocol/cards.h"
-#include "protocol/commands.h"
-#include "protocol/message.h"
+#include "server/handslots.h"
 
 namespace quillet {
 
-bool GameEngine::playAwaited(int n) const
-{
-    if (!s_.gameon || !isSeat(n) || n != s_.turn || s_.bidder != 0 || s_.chooser != 0
-        || waitaminutePending_)
-        return false;
-    for (int k = 1; k <= kHandSlots; ++k)
-        if (isCard(s_.players[n].cards[k]))
-            return true;
-    return false;
-}
-
-void GameEngine::playcard(std::string_view fields)
+void GameEngine::playcard(int n, int k)
 {
     Entry entry(*this);
-    FieldReader r(fields);
-    int n = 0, k = 0;
-    if (!r.nextInt(n) || !parseNumber(r.rest(), k))
-        return;
-    // Nothing is playable between tricks, between rounds or after the game.
-    if (!s_.gameon || !isSeat(n) || n != s_.turn || s_.bidder != 0 || s_.chooser != 0
-        || waitaminutePending_)
+    if (!awaited(Move::play, n))
         return;
 
     tplayer &p = s_.players[n];
-    if (!isHandSlot(k) || !isCard(p.cards[k])) {
+    if (!isHandSlot(k) || !isCard(p.cards[std::size_t(k)])) {
         host_.hostNotice("Card does't exist");
         return;
     }
-    const int card = p.cards[k];
+    const int card = p.cards[std::size_t(k)];
     const int suit = suitOf(card);
     if (s_.cardsontable == 0)
         s_.ledsuit = suit;
@@ -44,15 +26,15 @@ void GameEngine::playcard(std::string_view fields)
         if (!p.connected)
             host_.hostNotice("computer played incorrectly");
         else
-            sendTo(n, makeMessage(cmd::needsuit, n, 2, k, trailing));
+            sendTo(n, toTable::NeedSuit{n, k});
         return;
     }
 
     stopComputertimer();
     ++s_.cardsontable;
-    broadcast(makeMessage(cmd::playcard, n, k, card));
+    broadcast(toTable::PlayCard{n, k, card});
     p.played = card;
-    p.cards[k] = 0;
+    p.cards[std::size_t(k)] = 0;
 
     if (s_.cardsontable >= kSeats)
         finishtrick();
@@ -62,40 +44,32 @@ void GameEngine::playcard(std::string_view fields)
 
 bool GameEngine::checkforsuit(int n) const
 {
-    if (!isSeat(n))
-        return false;
-    for (int k = 1; k <= kHandSlots; ++k)
-        if (isCard(s_.players[n].cards[k]) && suitOf(s_.players[n].cards[k]) == s_.ledsuit)
-            return true;
-    return false;
+    return isSeat(n) && HandSlots(s_.players[std::size_t(n)].cards).suit(s_.ledsuit) != 0;
 }
 
 void GameEngine::findplayer()
 {
     s_.turn = nextSeat(s_.turn);
-    broadcast(makeMessage(cmd::nextplayer, "f", s_.turn));
+    broadcast(toTable::NextPlayer{false, s_.turn});
     if (s_.isComputer(s_.turn))
         armComputertimer(1, s_.turn);
 }
 
+// Within a suit a higher card number is a higher card, so one pass that
+// ranks any trump above any card of the led suit finds the winner; the first
+// of equals stays (with 52 distinct cards there are none).
 int GameEngine::thewinner() const
 {
-    int best = 0;
-    int bestRank = 0;
-    auto pass = [&](int suit) {
-        if (suit == 0)
-            return;
-        for (int seat = 1; seat <= kSeats; ++seat) {
-            const int card = s_.players[seat].played;
-            if (suitOf(card) == suit && rankOf(card) > bestRank) {
-                best = seat;
-                bestRank = rankOf(card);
-            }
+    int best = 0, bestKey = 0;
+    for (int seat = 1; seat <= kSeats; ++seat) {
+        const int card = s_.players[std::size_t(seat)].played;
+        const int suit = suitOf(card);
+        const int key = suit == 0 ? 0 : suit == s_.trumpsuit ? 100 + card : suit == s_.ledsuit ? card : 0;
+        if (key > bestKey) {
+            best = seat;
+            bestKey = key;
         }
-    };
-    pass(s_.trumpsuit);
-    if (best == 0)
-        pass(s_.ledsuit);
+    }
     return best;
 }
 
@@ -109,7 +83,7 @@ void GameEngine::finishtrick()
     ++winner.tricks;
     for (int seat = 1; seat <= kSeats; ++seat)
         s_.players[seat].played = 0;
-    broadcast(makeMessage(cmd::trickwinner, w, winner.tricks));
+    broadcast(toTable::TrickWinner{w, winner.tricks});
 
     s_.ledsuit = 0;
     s_.cardsontable = 0;
@@ -129,7 +103,7 @@ void GameEngine::waitaminuteTimer()
     if (!s_.gameon)
         return;
     if (waitaminuteTag_ == 2) {
-        broadcast(makeMessage(cmd::nextplayer, "c", s_.turn));
+        broadcast(toTable::NextPlayer{true, s_.turn});
         if (isSeat(s_.turn) && s_.isComputer(s_.turn))
             armComputertimer(1, s_.turn);
     } else if (waitaminuteTag_ == 3) {
@@ -139,26 +113,16 @@ void GameEngine::waitaminuteTimer()
 
 void GameEngine::tallyscore()
 {
-    std::string text;
-    text.reserve(64);
+    toTable::Score score;
     for (int seat = 1; seat <= kSeats; ++seat) {
         tplayer &p = s_.players[seat];
         int r = 0;
         if (p.tricks == p.bid)
             r = p.bid == 0 ? 5 : p.bid + 10;
         p.score += r;
-        text += '+';
-        text += std::to_string(seat);
-        text += '+';
-        text += std::to_string(p.score);
-        text += '+';
-        text += std::to_string(r);
+        score.entries[std::size_t(seat - 1)] = {seat, p.score, r};
     }
-    // makeMessage would add one more field separator; the text carries its own.
-    std::string message(cmd::score);
-    message += text;
-    message += kTerminator;
-    broadcast(message);
+    broadcast(score);
     armWaitaminute(3, timings_.roundPauseMs);
 }
 
@@ -188,7 +152,7 @@ void GameEngine::endgame()
             winners += " and ";
         winners += p.name.empty() ? s_.botnames[seat] : p.name;
     }
-    broadcast(makeMessage(cmd::winner, winners, bestScore));
+    broadcast(toTable::Winner{std::move(winners), bestScore});
 }
 
 } // namespace quillet

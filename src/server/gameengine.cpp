@@ -3,12 +3,11 @@
 #include "server/gameengine.h"
 
 #include "protocol/cards.h"
-#include "protocol/commands.h"
 #include "protocol/message.h"
 
 #include <algorithm>
 #include <chrono>
-#include <climits>
+#include <utility>
 
 namespace quillet {
 
@@ -17,18 +16,20 @@ GameEngine::GameEngine(ServerState &state, EngineHost &host, Timings timings)
       rng_(static_cast<std::uint64_t>(std::chrono::system_clock::now().time_since_epoch().count()))
 {
     deferred_.reserve(8);
+    [this]<std::size_t... I>(std::index_sequence<I...>) {
+        (outbox_[I].template emplace<I>(), ...);
+    }(std::make_index_sequence<std::variant_size_v<ToTable>>{});
 }
 
 void GameEngine::seedRandom(std::uint64_t seed) { rng_.seed(seed); }
 
-GameEngine::Entry::~Entry()
+void GameEngine::runDeferred()
 {
-    if (--e_.depth_ != 0 || e_.deferred_.empty())
-        return;
     std::vector<std::pair<Hook, int>> hooks;
-    hooks.swap(e_.deferred_);
+    hooks.swap(deferred_);
+    hasDeferred_ = false;
     for (const auto &[hook, slot] : hooks)
-        e_.runHook(hook, slot);
+        runHook(hook, slot);
 }
 
 bool GameEngine::deferHook(Hook hook, int slot)
@@ -36,6 +37,7 @@ bool GameEngine::deferHook(Hook hook, int slot)
     if (depth_ == 0)
         return false;
     deferred_.emplace_back(hook, slot);
+    hasDeferred_ = true;
     return true;
 }
 
@@ -48,86 +50,23 @@ void GameEngine::runHook(Hook hook, int slot)
     }
 }
 
-void GameEngine::sendTo(int slot, const std::string &message)
-{
-    if (isSlot(slot) && s_.players[slot].connected)
-        host_.sendToSlot(slot, message);
-}
-
-void GameEngine::broadcast(const std::string &message)
-{
-    const int last = std::min(s_.slotcount, kSlots);
-    for (int slot = 1; slot <= last; ++slot)
-        if (s_.players[slot].connected)
-            host_.sendToSlot(slot, message);
-}
-
-int GameEngine::botDelay() const
-{
-    return std::max(timings_.botDelayMs >= 0 ? timings_.botDelayMs : s_.botinterval, 0);
-}
-
-void GameEngine::armWaitaminute(int tag, int ms)
-{
-    waitaminuteTag_ = tag;
-    waitaminutePending_ = true;
-    host_.startTimer(EngineTimer::waitaminute, std::max(ms, 0));
-}
-
-void GameEngine::stopWaitaminute()
-{
-    if (!waitaminutePending_)
-        return;
-    waitaminutePending_ = false;
-    host_.stopTimer(EngineTimer::waitaminute);
-}
-
-// Tag 1 waits botinterval before a card, tag 2 five times that before a
-// trump choice. A zero delay still goes through the timer, so the move comes
-// on the next turn of the event loop.
-void GameEngine::armComputertimer(int tag, int seat)
-{
-    const long long factor = tag == 2 ? 5 : 1;
-    const long long ms = std::min<long long>(botDelay() * factor, INT_MAX);
-    computertimerTag_ = tag;
-    computertimerSeat_ = seat;
-    computertimerPending_ = true;
-    host_.startTimer(EngineTimer::computertimer, static_cast<int>(ms));
-}
-
-void GameEngine::stopComputertimer()
-{
-    if (!computertimerPending_)
-        return;
-    computertimerPending_ = false;
-    computertimerSeat_ = 0;
-    host_.stopTimer(EngineTimer::computertimer);
-}
-
-void GameEngine::startgame(std::string_view fields)
+void GameEngine::startgame(std::string_view starter, GameType type)
 {
     Entry entry(*this);
-    FieldReader r(fields);
-    const std::string starter = sanitizeName(r.next());
-    const std::string_view type = r.next();
-    // Only the three known schedules exist; anything else starts nothing.
-    if (!isGameType(type))
-        return;
-
     s_.turn = 0;
     stopWaitaminute();
     stopComputertimer();
     s_.gameon = true;
-    s_.gametype = std::string(type);
+    s_.gametype = type;
     for (int seat = 1; seat <= kSeats; ++seat) {
         s_.players[seat].score = 0;
         s_.players[seat].watching = false;
     }
-    broadcast(makeMessage(cmd::startgame, starter, s_.gametype, trailing));
+    broadcast(toTable::StartGame{sanitizeName(starter), type});
 
-    s_.firstseat = std::uniform_int_distribution<int>(1, kSeats)(rng_);
+    s_.firstseat = rng_.seat();
     s_.round = 0;
-    s_.numcards = initialNumCards(s_.gametype);
+    s_.numcards = initialNumCards(type);
     s_.trickcount = 0;
     startround();
 }
@@ -161,63 +100,56 @@ void GameEngine::startround()
     }
     s_.numcards = std::clamp(nextNumCards(s_.gametype, s_.round, s_.numcards), 0, kHandSlots);
 
-    broadcast(makeMessage(cmd::startround, s_.round, s_.lastbidder, s_.numcards, trailing));
+    broadcast(toTable::StartRound{s_.round, s_.lastbidder, s_.numcards});
 
     deal();
 
     ++s_.deckpos;
-    if ((s_.gametype == "f" || s_.gametype == "h") && s_.deckpos <= 52) {
-        s_.trumpcard = s_.deck[s_.deckpos];
+    if (s_.gametype != GameType::vale && s_.deckpos <= 52) {
+        s_.trumpcard = s_.deck[std::size_t(s_.deckpos)];
         s_.trumpsuit = suitOf(s_.trumpcard);
-        broadcast(makeMessage(cmd::trump, s_.trumpcard));
+        broadcast(toTable::Trump{s_.trumpcard});
     }
+    askBid();
+}
 
-    broadcast(makeMessage(cmd::bid, s_.bidder, s_.numcards, s_.firstbidder, s_.numcards,
-                          s_.lastbidder, trailing));
+// Asks the seat `bidder` for its bid; a computer bids at once. In a round's
+// first request the running total carries the cards per hand.
+void GameEngine::askBid()
+{
+    const int total = s_.bidder == s_.firstbidder ? s_.numcards : s_.totalbids;
+    broadcast(toTable::Bid{s_.bidder, s_.numcards, s_.firstbidder, total, s_.lastbidder});
     if (s_.isComputer(s_.bidder))
         cbid(s_.bidder);
 }
 
 // Shuffles by drawing free deck positions for each card in turn, then deals
-// the deck out in blocks of numcards, seat 1 first. Each connected slot sees
-// its own seat's cards and zeros for the others.
+// the deck out in blocks of numcards, seat 1 first. Each seat's own slot sees
+// its cards; every other slot sees as many face-down cards.
 void GameEngine::deal()
 {
     for (int seat = 1; seat <= kSeats; ++seat)
         s_.players[seat].cards.fill(0);
     s_.deckpos = 0;
-    s_.deck.fill(0);
+    rng_.shuffle(s_.deck);
 
-    std::uniform_int_distribution<int> position(1, 52);
-    for (int card = 1; card <= 52; ++card) {
-        int pos;
-        do
-            pos = position(rng_);
-        while (s_.deck[pos] != 0);
-        s_.deck[pos] = card;
-    }
-
-    const std::string head = std::string(cmd::placecard) + '+';
-    std::string real, hidden;
+    // Built where they are sent from: a hand is the largest message there is.
+    ToTable realMessage{std::in_place_type<toTable::PlaceCard>};
+    ToTable hiddenMessage{std::in_place_type<toTable::PlaceCard>};
+    auto &real = std::get<toTable::PlaceCard>(realMessage);
+    auto &hidden = std::get<toTable::PlaceCard>(hiddenMessage);
     for (int seat = 1; seat <= kSeats; ++seat) {
-        real = head + std::to_string(seat);
-        hidden = real;
+        real.seat = hidden.seat = seat;
+        real.count = hidden.count = 0;
+        auto &cards = s_.players[seat].cards;
         for (int k = 1; k <= s_.numcards && s_.deckpos < 52; ++k) {
-            const int card = s_.deck[++s_.deckpos];
-            s_.players[seat].cards[k] = card;
-            const std::string slot = '+' + std::to_string(k);
-            real += slot;
-            real += '+';
-            real += std::to_string(card);
-            hidden += slot;
-            hidden += "+0";
+            const int card = s_.deck[std::size_t(++s_.deckpos)];
+            cards[std::size_t(k)] = card;
+            real.pairs[std::size_t(real.count++)] = {k, card};
+            hidden.pairs[std::size_t(hidden.count++)] = {k, 0};
         }
-        real += kTerminator;
-        hidden += kTerminator;
-        const int last = std::min(s_.slotcount, kSlots);
-        for (int slot = 1; slot <= last; ++slot)
-            if (s_.players[slot].connected)
-                host_.sendToSlot(slot, slot == seat ? real : hidden);
+        sendTo(seat, realMessage);
+        host_.broadcast(hiddenMessage, seat);
     }
 }
 

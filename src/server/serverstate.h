@@ -2,6 +2,8 @@
 // connection layer (TServer) and the game engine both work on.
 #pragma once
 
+#include "protocol/cards.h"
+
 #include <array>
 #include <string>
 
@@ -36,7 +38,7 @@ struct ServerState {
     std::array<tplayer, 12> players;  // 1..9 connections, 10 only refuses, 0 and 11 unused
     int slotcount = 0;
     bool gameon = false;
-    std::string gametype;
+    GameType gametype = GameType::full;  // of the running (or last) game
     int round = 0;
     int numcards = 0;
     int firstseat = 0;

@@ -1,7 +1,6 @@
 #include "server/tserver.h"
 
-#include "protocol/commands.h"
-#include "protocol/strictfields.h"
+#include "protocol/cards.h"
 
 #include <algorithm>
 
@@ -9,13 +8,15 @@ namespace quillet {
 
 namespace {
 constexpr int kFirstSlot = 1;
-constexpr int kLastSlot = 9;
-constexpr int kLastSeat = 4;
+constexpr int kLastSlot = kSlots;
 constexpr int kSocktimerMs = 10;
-constexpr int kMaxBotSpeedMs = 60000;
 
-bool isSlot(int n) { return n >= kFirstSlot && n <= kLastSlot; }
-bool isSeat(int n) { return n >= kFirstSlot && n <= kLastSeat; }
+template <class... F>
+struct Overloaded : F... {
+    using F::operator()...;
+};
+template <class... F>
+Overloaded(F...) -> Overloaded<F...>;
 } // namespace
 
 TServer::TServer(QObject *parent)
@@ -30,6 +31,7 @@ TServer::TServer(QObject *parent)
 
     // The dispatch timer runs only while messages wait: an idle server never wakes.
     socktimer.setInterval(kSocktimerMs);
+    out_.reserve(256);
     connect(&socktimer, &QTimer::timeout, this, [this] { guard([this] { socktimerTimer(); }); });
     waitaminute.setSingleShot(true);
     connect(&waitaminute, &QTimer::timeout, this,
@@ -97,8 +99,8 @@ void TServer::stop()
         }
         conns_[s] = Connection{};
     }
-    pending_.clear();
     socktimer.stop();
+    dispatchIdle_ = true;
     waitaminute.stop();
     computertimer.stop();
     state_ = ServerState{};
@@ -111,15 +113,43 @@ bool TServer::slotIsLoopbackOnly(const std::string &peer) const
 
 // ---- EngineHost -------------------------------------------------------------
 
-void TServer::sendToSlot(int slot, const std::string &message)
+void TServer::sendRaw(int slot, const std::string &bytes)
 {
-    if (!isSlot(slot))
-        return;
-    tplayer &p = state_.players[slot];
+    tplayer &p = state_.players[std::size_t(slot)];
     if (!p.connected || !p.slotsock)
         return;
     // One slot's failure must not cut a broadcast short for the others.
-    guard([&] { p.slotsock->Send(message); });
+    guard([&] { p.slotsock->Send(bytes); });
+}
+
+// Each message is encoded once, and only when a connection will get it.
+void TServer::send(int slot, const ToTable &message)
+{
+    if (!isSlot(slot) || !state_.players[std::size_t(slot)].connected)
+        return;
+    std::string local;
+    std::string &bytes = encoding_ ? local : out_;
+    ++encoding_;
+    bytes.clear();
+    encode(bytes, message);
+    sendRaw(slot, bytes);
+    --encoding_;
+}
+
+void TServer::broadcast(const ToTable &message, int exceptSlot)
+{
+    std::string local;
+    std::string &bytes = encoding_ ? local : out_;
+    ++encoding_;
+    bytes.clear();
+    for (int s = kFirstSlot; s <= state_.slotcount && s <= kLastSlot; ++s) {
+        if (s == exceptSlot || !state_.players[std::size_t(s)].connected)
+            continue;
+        if (bytes.empty())
+            encode(bytes, message);
+        sendRaw(s, bytes);
+    }
+    --encoding_;
 }
 
 void TServer::hostNotice(std::string_view text)
@@ -148,12 +178,6 @@ void TServer::stopTimer(EngineTimer timer)
     (timer == EngineTimer::waitaminute ? waitaminute : computertimer).stop();
 }
 
-void TServer::broadcast(const std::string &message)
-{
-    for (int s = kFirstSlot; s <= state_.slotcount && s <= kLastSlot; ++s)
-        sendToSlot(s, message);
-}
-
 // ---- connections -------------------------------------------------------------
 
 void TServer::Sock1Accept(TSock *)
@@ -176,7 +200,7 @@ void TServer::Sock1Accept(TSock *)
     if (slot == 0) {
         if (st.slotcount >= kLastSlot) {
             // The tenth connection: told and dropped, nothing else changes.
-            ns->Send(makeMessage(cmd::full, trailing));
+            ns->Send(encoded(toTable::Full{}));
             ns->Close();
             ns->deleteLater();
             return;
@@ -200,27 +224,28 @@ void TServer::Sock1Accept(TSock *)
     c = Connection{};
     c.serial = ++nextSerial_;
 
-    ns->Send(makeMessage(cmd::sendlogininfo, slot));
+    ns->Send(encoded(toTable::SendLoginInfo{slot}));
 }
 
 void TServer::Sock1Read(TSock *sender, int)
 {
     const int n = sender->Tag;
     const std::string bytes = sender->Receive();
-    if (!isSlot(n) || state_.players[n].slotsock != sender || !state_.players[n].connected)
+    if (!isSlot(n) || state_.players[std::size_t(n)].slotsock != sender
+        || !state_.players[std::size_t(n)].connected)
         return;
-    Connection &c = conns_[n];
+    Connection &c = conns_[std::size_t(n)];
     std::deque<std::string> messages;
     const bool withinLimit = c.framer.append(bytes, messages);
-    for (std::string &m : messages) {
-        pending_.push_back(Pending{c.serial, n, std::move(m)});
-        ++c.pending;
+    // Unknown and malformed messages go no further than here.
+    for (const std::string &m : messages)
+        if (auto decoded = decodeToServer(m))
+            c.queue.push_back(std::move(*decoded));
+    if (!withinLimit || c.queue.size() > kMaxPendingPerConnection) {
+        disconnectsock(n);  // drops its queue too
+        return;
     }
-    if (!withinLimit || c.pending > kMaxPendingPerConnection) {
-        disconnectsock(n);  // purges its pending messages too
-    }
-    if (!pending_.empty() && !socktimer.isActive())
-        socktimer.start();
+    armDispatch();
 }
 
 void TServer::tempsockDisconnect(TSock *sender)
@@ -262,13 +287,7 @@ void TServer::connectionClosed(int n)
     const std::string name = p.name;
 
     // Its queued messages must not act after the close.
-    const std::uint64_t serial = conns_[n].serial;
-    pending_.erase(std::remove_if(pending_.begin(), pending_.end(),
-                                  [serial](const Pending &e) { return e.serial == serial; }),
-                   pending_.end());
-    if (pending_.empty())
-        socktimer.stop();
-    conns_[n] = Connection{};
+    conns_[std::size_t(n)] = Connection{};
 
     p.connected = false;
     p.loggedin = false;
@@ -277,7 +296,7 @@ void TServer::connectionClosed(int n)
     p.watching = false;
 
     if (n != 1)
-        broadcast(makeMessage(cmd::playerdisconnected, n, name));
+        broadcast(toTable::PlayerDisconnected{n, name}, 0);
     // The computer takes over the seat's pending move (also seat 1's: on a
     // dedicated server the host is an ordinary remote player).
     if (st.gameon && isSeat(n))
@@ -286,191 +305,148 @@ void TServer::connectionClosed(int n)
 
 // ---- dispatch ----------------------------------------------------------------
 
-void TServer::socktimerTimer()
+std::size_t TServer::pendingCount() const
 {
-    while (!pending_.empty()) {
-        Pending e = std::move(pending_.front());
-        pending_.pop_front();
-        if (!isSlot(e.slot) || conns_[e.slot].serial != e.serial)
-            continue;  // its connection has closed
-        --conns_[e.slot].pending;
-        dispatch(e.slot, e.text);
-        break;  // one message per tick
-    }
-    if (pending_.empty())
-        socktimer.stop();
+    std::size_t n = 0;
+    for (const Connection &c : conns_)
+        n += c.queue.size();
+    return n;
 }
 
-void TServer::dispatch(int from, std::string_view entry)
+// A message that finds the dispatcher idle goes on the next turn of the event
+// loop; after that the timer keeps the pace of one message per tick.
+void TServer::armDispatch()
 {
-    std::string_view command, fields;
-    if (!splitCommand(entry, command, fields))
+    if (!dispatchIdle_ || pendingCount() == 0)
         return;
-    if (command == cmd::logininfo)
-        receivedlogininfo(from, fields);
-    else if (command == cmd::kickhim)
-        kickhim(from, fields);
-    else if (command == cmd::botspeed)
-        botspeed(from, fields);
-    else if (command == cmd::chat)
-        chat(from, fields);
-    else if (command == cmd::action)
-        action(from, fields);
-    else if (command == cmd::startgame)
-        startgame(from, fields);
-    else if (command == cmd::playcard)
-        playcard(from, fields);
-    else if (command == cmd::bid)
-        hisbid(from, fields);
-    else if (command == cmd::justwatch)
-        justwatch(from, fields);
-    else if (command == cmd::playasound)
-        playasound(from, fields);
-    else if (command == cmd::mychoose)
-        mychoose(from, fields);
+    dispatchIdle_ = false;
+    socktimer.start(0);
+}
+
+// One message per tick, taken from the connections in turn.
+void TServer::socktimerTimer()
+{
+    for (int i = 0; i < kLastSlot; ++i) {
+        const int slot = nextTurn_;
+        nextTurn_ = nextTurn_ % kLastSlot + 1;
+        Connection &c = conns_[std::size_t(slot)];
+        if (c.queue.empty())
+            continue;
+        const ToServer message = std::move(c.queue.front());
+        c.queue.pop_front();
+        socktimer.setInterval(kSocktimerMs);
+        dispatch(slot, message);
+        return;
+    }
+    socktimer.stop();
+    dispatchIdle_ = true;
+}
+
+bool TServer::mayAct(int from, const ToServer &message)
+{
+    return std::visit(
+        Overloaded{
+            [](const toServer::LoginInfo &) { return true; },  // logs in its own slot
+            [from](const toServer::StartGame &) { return from == 1; },
+            [from](const toServer::Bid &m) { return m.seat == from; },
+            [from](const toServer::MyChoose &m) { return m.seat == from; },
+            [from](const toServer::PlayCard &m) { return m.seat == from; },
+            [from](const toServer::Chat &m) { return m.seat == from; },
+            [from](const toServer::Action &m) { return m.seat == from; },
+            [from](const toServer::PlayASound &m) { return m.seat == from; },
+            // Only the host sets another seat to watch.
+            [from](const toServer::JustWatch &m) { return m.seat == from || from == 1; },
+            [from](const toServer::KickHim &m) { return from == 1 && m.sender == 1; },
+            [from](const toServer::BotSpeed &m) { return from == 1 && m.sender == 1; },
+        },
+        message);
+}
+
+void TServer::dispatch(int from, const ToServer &message)
+{
+    if (!isSlot(from) || !mayAct(from, message))
+        return;
+    std::visit(Overloaded{
+                   [&](const toServer::LoginInfo &m) { receivedlogininfo(from, m); },
+                   [&](const toServer::StartGame &m) { startgame(from, m); },
+                   [&](const toServer::Bid &m) { hisbid(from, m); },
+                   [&](const toServer::MyChoose &m) { mychoose(from, m); },
+                   [&](const toServer::PlayCard &m) { playcard(from, m); },
+                   [&](const toServer::Chat &m) { chat(from, m); },
+                   [&](const toServer::Action &m) { action(from, m); },
+                   [&](const toServer::PlayASound &m) { playasound(from, m); },
+                   [&](const toServer::JustWatch &m) { justwatch(from, m); },
+                   [&](const toServer::KickHim &m) { kickhim(from, m); },
+                   [&](const toServer::BotSpeed &m) { botspeed(from, m); },
+               },
+               message);
 }
 
 // ---- login and relays ----------------------------------------------------
 
-void TServer::receivedlogininfo(int from, std::string_view fields)
+void TServer::receivedlogininfo(int from, const toServer::LoginInfo &m)
 {
-    FieldReader r(fields);
-    int claimed = 0;
-    std::string_view version;
-    if (!nextNumber(r, claimed) || !nextField(r, version))
-        return;
     // The connection's own slot, whatever slot the message names.
     const int n = from;
     ServerState &st = state_;
-    tplayer &p = st.players[n];
-    p.name = sanitizeName(r.rest());
+    tplayer &p = st.players[std::size_t(n)];
+    p.name = sanitizeName(m.name);
     p.connected = true;
     p.loggedin = true;
 
-    broadcast(makeMessage(cmd::newplayerinfo, n, p.name));
+    broadcast(toTable::NewPlayerInfo{n, p.name}, 0);
     for (int k = kFirstSlot; k <= st.slotcount && k <= kLastSlot; ++k) {
-        if (k != n && st.players[k].connected)
-            sendToSlot(n, makeMessage(cmd::existingplayers, k, st.players[k].name));
+        if (k != n && st.players[std::size_t(k)].connected)
+            send(n, toTable::ExistingPlayers{k, st.players[std::size_t(k)].name});
     }
-    if (version != kVersion) {
-        if (st.players[1].connected)
-            sendToSlot(1, makeMessage(cmd::havewrongversion, p.name));
-        sendToSlot(n, makeMessage(cmd::wrongversion, trailing));
+    if (m.version != kVersion) {
+        send(1, toTable::HaveWrongVersion{p.name});
+        send(n, toTable::WrongVersion{});
     }
     if (st.gameon)
         engine_.lateLogin(n);
 }
 
-void TServer::chat(int from, std::string_view fields)
+void TServer::chat(int from, const toServer::Chat &m)
 {
-    FieldReader r(fields);
-    int seat = 0;
-    if (!nextNumber(r, seat) || seat != from)
-        return;
-    std::string line = state_.players[seat].name;
-    line += " chats: ";
-    line += r.rest();
-    broadcast(makeMessage(cmd::chat, seat, line));
+    broadcast(toTable::Chat{toTable::Chat::Kind::chat, from,
+                            state_.players[std::size_t(from)].name + " chats: " + m.text},
+              0);
 }
 
-void TServer::action(int from, std::string_view fields)
+void TServer::action(int from, const toServer::Action &m)
 {
-    FieldReader r(fields);
-    int seat = 0;
-    if (!nextNumber(r, seat) || seat != from)
-        return;
-    std::string line = state_.players[seat].name;
-    line += ' ';
-    line += r.rest();
-    broadcast(makeMessage(cmd::action, seat, line));
+    broadcast(toTable::Chat{toTable::Chat::Kind::action, from,
+                            state_.players[std::size_t(from)].name + ' ' + m.text},
+              0);
 }
 
-void TServer::playasound(int from, std::string_view fields)
+void TServer::playasound(int from, const toServer::PlayASound &m)
 {
-    FieldReader r(fields);
-    int seat = 0;
-    if (!nextNumber(r, seat) || seat != from)
-        return;
-    broadcast(makeMessage(cmd::playasound, seat, r.rest()));
+    broadcast(toTable::PlayASound{from, m.text}, 0);
 }
 
-void TServer::justwatch(int from, std::string_view fields)
+void TServer::justwatch(int, const toServer::JustWatch &m)
 {
-    FieldReader r(fields);
-    int n = 0;
-    if (!nextNumber(r, n) || !isSlot(n))
-        return;
-    if (n != from && from != 1)
-        return;  // only the host sets another seat to watch
-    const std::string_view what = r.rest();
-    tplayer &p = state_.players[n];
-    if (what == "2") {
-        p.watching = false;
-        broadcast(makeMessage(cmd::justwatching, n, "2"));
-    } else if (what == "1") {
-        p.watching = true;
-        broadcast(makeMessage(cmd::justwatching, n, "1"));
-        if (state_.gameon && isSeat(n))
-            engine_.watchStarted(n);
-    }
+    tplayer &p = state_.players[std::size_t(m.seat)];
+    p.watching = m.watch;
+    broadcast(toTable::JustWatching{m.seat, m.watch}, 0);
+    if (m.watch && state_.gameon && isSeat(m.seat))
+        engine_.watchStarted(m.seat);
 }
 
-void TServer::kickhim(int from, std::string_view fields)
-{
-    FieldReader r(fields);
-    int sender = 0, victim = 0;
-    if (!nextNumber(r, sender) || !nextNumber(r, victim))
-        return;
-    if (from != 1 || sender != 1 || !isSlot(victim))
-        return;
-    disconnectsock(victim);
-}
+void TServer::kickhim(int, const toServer::KickHim &m) { disconnectsock(m.victim); }
 
-void TServer::botspeed(int from, std::string_view fields)
-{
-    FieldReader r(fields);
-    int sender = 0, delay = 0;
-    if (!nextNumber(r, sender) || !nextNumber(r, delay))
-        return;  // without the trailing '+' the delay reads as empty: no effect
-    if (from != 1 || sender != 1 || delay < 0 || delay > kMaxBotSpeedMs)
-        return;
-    state_.botinterval = delay;
-}
+void TServer::botspeed(int, const toServer::BotSpeed &m) { state_.botinterval = m.delay; }
 
 // ---- game moves: checked here, played by the engine ------------------------
 
-void TServer::startgame(int from, std::string_view fields)
-{
-    if (from != 1)
-        return;
-    engine_.startgame(fields);
-}
+void TServer::startgame(int, const toServer::StartGame &m) { engine_.startgame(m.name, m.type); }
 
-void TServer::hisbid(int from, std::string_view fields)
-{
-    FieldReader r(fields);
-    int seat = 0, bid = 0;
-    if (!nextNumber(r, seat) || seat != from || !isSeat(seat) || !parseNumber(r.rest(), bid))
-        return;
-    engine_.hisbid(fields);
-}
+void TServer::hisbid(int, const toServer::Bid &m) { engine_.hisbid(m.seat, m.bid); }
 
-void TServer::mychoose(int from, std::string_view fields)
-{
-    FieldReader r(fields);
-    int seat = 0, card = 0;
-    if (!nextNumber(r, seat) || seat != from || !isSeat(seat) || !nextNumber(r, card))
-        return;
-    engine_.mychoose(fields);
-}
+void TServer::mychoose(int, const toServer::MyChoose &m) { engine_.mychoose(m.seat, m.card); }
 
-void TServer::playcard(int from, std::string_view fields)
-{
-    FieldReader r(fields);
-    int seat = 0, handslot = 0;
-    if (!nextNumber(r, seat) || seat != from || !isSeat(seat) || !parseNumber(r.rest(), handslot))
-        return;
-    engine_.playcard(fields);
-}
+void TServer::playcard(int, const toServer::PlayCard &m) { engine_.playcard(m.seat, m.slot); }
 
 } // namespace quillet

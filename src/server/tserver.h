@@ -9,15 +9,20 @@
 //    seat field is not the sender's slot is dropped, and CMD_kickhim,
 //    CMD_botspeed, CMD_startgame and CMD_justwatch for another seat are taken
 //    only from slot 1's connection;
-//  - seat/slot fields out of range and malformed numbers drop the message whole;
+//  - every message is decoded where it arrives; unknown commands, malformed
+//    or out-of-range fields drop the message whole before it is queued;
 //  - a connection with more than 64 KiB unterminated or more than 1000 waiting
-//    messages is closed through the normal "Socket Closed" path.
+//    messages is closed through the normal "Socket Closed" path;
+//  - each connection has its own queue and the dispatcher takes them in turn,
+//    one message per 10 ms tick, so nobody can delay the others by flooding;
+//    the first message after an idle tick is handled at once.
 #pragma once
 
 #include "net/guard.h"
 #include "net/tsock.h"
 #include "protocol/commands.h"
 #include "protocol/message.h"
+#include "protocol/messages.h"
 #include "server/enginehost.h"
 #include "server/gameengine.h"
 #include "server/serverstate.h"
@@ -76,13 +81,14 @@ public:
     ServerState &state() { return state_; }
     const ServerState &state() const { return state_; }
     GameEngine &engine() { return engine_; }
-    std::size_t pendingCount() const { return pending_.size(); }
+    std::size_t pendingCount() const;
     bool socktimerActive() const { return socktimer.isActive(); }
     bool waitaminuteActive() const { return waitaminute.isActive(); }
     bool computertimerActive() const { return computertimer.isActive(); }
 
     // ---- EngineHost ----------------------------------------------------
-    void sendToSlot(int slot, const std::string &message) override;
+    void send(int slot, const ToTable &message) override;
+    void broadcast(const ToTable &message, int exceptSlot) override;
     void hostNotice(std::string_view text) override;
     void startTimer(EngineTimer timer, int intervalMs) override;
     void stopTimer(EngineTimer timer) override;
@@ -91,15 +97,10 @@ public:
     void disconnectsock(int slot);
 
 private:
-    struct Pending {
-        std::uint64_t serial;  // the connection it came from
-        int slot;
-        std::string text;      // without terminator
-    };
     struct Connection {
         std::uint64_t serial = 0;  // 0 while the slot is free
         MessageFramer framer;
-        std::size_t pending = 0;   // its messages waiting in pending_
+        std::deque<ToServer> queue;  // decoded, waiting for the dispatcher
     };
 
     // Socket and timer events (each entry is guarded).
@@ -109,23 +110,27 @@ private:
     void tempsockInfo(TSock *sender, TSocketInfo info, const std::string &msg);
     void socktimerTimer();
 
-    void dispatch(int from, std::string_view entry);
+    void armDispatch();
+    void dispatch(int from, const ToServer &message);
+    // The sender may make this request: a seat field names the sender's own
+    // slot, and the host's requests come from slot 1.
+    static bool mayAct(int from, const ToServer &message);
     void connectionClosed(int slot);
-    void broadcast(const std::string &message);
+    void sendRaw(int slot, const std::string &bytes);
     bool slotIsLoopbackOnly(const std::string &peer) const;
 
     // The eleven handlers; `from` is the sending connection's slot.
-    void receivedlogininfo(int from, std::string_view fields);
-    void kickhim(int from, std::string_view fields);
-    void botspeed(int from, std::string_view fields);
-    void chat(int from, std::string_view fields);
-    void action(int from, std::string_view fields);
-    void playasound(int from, std::string_view fields);
-    void justwatch(int from, std::string_view fields);
-    void startgame(int from, std::string_view fields);
-    void hisbid(int from, std::string_view fields);
-    void mychoose(int from, std::string_view fields);
-    void playcard(int from, std::string_view fields);
+    void receivedlogininfo(int from, const toServer::LoginInfo &m);
+    void kickhim(int from, const toServer::KickHim &m);
+    void botspeed(int from, const toServer::BotSpeed &m);
+    void chat(int from, const toServer::Chat &m);
+    void action(int from, const toServer::Action &m);
+    void playasound(int from, const toServer::PlayASound &m);
+    void justwatch(int from, const toServer::JustWatch &m);
+    void startgame(int from, const toServer::StartGame &m);
+    void hisbid(int from, const toServer::Bid &m);
+    void mychoose(int from, const toServer::MyChoose &m);
+    void playcard(int from, const toServer::PlayCard &m);
 
     template <class Fn>
     void guard(Fn &&fn) { guarded(std::forward<Fn>(fn), errorSink_); }
@@ -138,7 +143,10 @@ private:
     QTimer computertimer;
 
     std::array<Connection, 12> conns_;
-    std::deque<Pending> pending_;
+    int nextTurn_ = 1;           // the connection the dispatcher looks at first
+    bool dispatchIdle_ = true;   // the last tick found nothing to do
+    std::string out_;            // encoding buffer, reused
+    int encoding_ = 0;           // nested sends encode into a buffer of their own
     std::uint64_t nextSerial_ = 0;
     bool loopbackHost_ = false;
     std::function<bool(const std::string &)> isLoopback_;

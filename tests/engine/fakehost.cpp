@@ -1,19 +1,32 @@
 #include "fakehost.h"
 
+#include "protocol/cards.h"
 #include "protocol/message.h"
 
 #include <algorithm>
 
 namespace quillet::test {
 
-void FakeHost::sendToSlot(int slot, const std::string &message)
+void FakeHost::record(int slot, const ToTable &message)
 {
-    std::string text = message;
-    if (!text.empty() && text.back() == kTerminator)
-        text.pop_back();
-    log.push_back({slot, text, now});
+    std::string text = encoded(message);
+    text.pop_back();  // the terminator
+    log.push_back({slot, message, std::move(text), now});
     if (onSend)
-        onSend(slot, text);
+        onSend(slot, log.back());
+}
+
+void FakeHost::send(int slot, const ToTable &message)
+{
+    if (slot >= 1 && slot <= kSlots && state_.players[std::size_t(slot)].connected)
+        record(slot, message);
+}
+
+void FakeHost::broadcast(const ToTable &message, int exceptSlot)
+{
+    for (int slot = 1; slot <= std::min(state_.slotcount, kSlots); ++slot)
+        if (slot != exceptSlot && state_.players[std::size_t(slot)].connected)
+            record(slot, message);
 }
 
 void FakeHost::startTimer(EngineTimer timer, int intervalMs)
@@ -68,7 +81,7 @@ QStringList FakeHost::to(int slot, std::size_t from) const
     return out;
 }
 
-Table::Table() : engine(s, host)
+Table::Table() : host(s), engine(s, host)
 {
     host.engine = &engine;
     engine.seedRandom(1);
@@ -82,6 +95,24 @@ void Table::join(int slot, const std::string &name)
     p.loggedin = true;
     p.name = name;
     s.slotcount = std::max(s.slotcount, slot);
+}
+
+bool Table::move(std::string_view entry)
+{
+    const auto m = decodeToServer(entry);
+    if (!m)
+        return false;
+    if (const auto *x = std::get_if<toServer::StartGame>(&*m))
+        engine.startgame(x->name, x->type);
+    else if (const auto *x = std::get_if<toServer::Bid>(&*m))
+        engine.hisbid(x->seat, x->bid);
+    else if (const auto *x = std::get_if<toServer::MyChoose>(&*m))
+        engine.mychoose(x->seat, x->card);
+    else if (const auto *x = std::get_if<toServer::PlayCard>(&*m))
+        engine.playcard(x->seat, x->slot);
+    else
+        return false;
+    return true;
 }
 
 void Table::hand(int n, std::vector<int> cards)

@@ -4,6 +4,7 @@
 
 #include "server/enginehost.h"
 #include "server/gameengine.h"
+#include "protocol/messages.h"
 #include "server/serverstate.h"
 
 #include <QStringList>
@@ -19,7 +20,8 @@ class FakeHost : public EngineHost {
 public:
     struct Sent {
         int slot;
-        std::string text;  // without the terminator
+        ToTable message;
+        std::string text;   // its bytes without the terminator
         long long time = 0; // the clock when it was sent
     };
     struct Timer {
@@ -28,7 +30,9 @@ public:
         int interval = 0;
     };
 
-    void sendToSlot(int slot, const std::string &message) override;
+    explicit FakeHost(const ServerState &state) : state_(state) {}
+    void send(int slot, const ToTable &message) override;
+    void broadcast(const ToTable &message, int exceptSlot) override;
     void hostNotice(std::string_view text) override { notices.emplace_back(text); }
     void startTimer(EngineTimer timer, int intervalMs) override;
     void stopTimer(EngineTimer timer) override { timers[index(timer)].armed = false; }
@@ -52,9 +56,11 @@ public:
     std::array<Timer, 2> timers{};
     // Called after each message is recorded (lets a test close a connection
     // from inside a send, as a failed send does).
-    std::function<void(int slot, const std::string &text)> onSend;
+    std::function<void(int slot, const Sent &sent)> onSend;
 
 private:
+    void record(int slot, const ToTable &message);
+    const ServerState &state_;
     static int index(EngineTimer t) { return t == EngineTimer::waitaminute ? 0 : 1; }
 };
 
@@ -63,6 +69,9 @@ struct Table {
     Table();
     // A logged-in player in slot (seat or watcher).
     void join(int slot, const std::string &name);
+    // A message as a table would send it, through the server's decoding;
+    // false when the decoding drops it. The sender is not checked here.
+    bool move(std::string_view entry);
     // Gives seat n exactly these cards in hand slots 1.., the rest empty.
     void hand(int n, std::vector<int> cards);
     // Runs the timers until the game is over (or `maxFires` expiries).

@@ -10,13 +10,14 @@ QObject *makeTestComputer();
 QObject *makeTestTakeover();
 QObject *makeTestGames();
 QObject *makeTestGolden();
+QObject *makeTestDealRandom();
 
 int main(int argc, char **argv)
 {
     QCoreApplication app(argc, argv);
     int failed = 0;
     for (auto make : {makeTestRound, makeTestPlay, makeTestComputer, makeTestTakeover,
-                      makeTestGames, makeTestGolden}) {
+                      makeTestGames, makeTestGolden, makeTestDealRandom}) {
         std::unique_ptr<QObject> t(make());
         failed += QTest::qExec(t.get(), argc, argv);
     }

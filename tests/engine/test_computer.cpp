@@ -17,7 +17,7 @@ ServerState table(const char *type, int numcards, int trumpsuit)
 {
     ServerState s;
     s.gameon = true;
-    s.gametype = type;
+    s.gametype = GameType(type[0]);
     s.numcards = numcards;
     s.trumpsuit = trumpsuit;
     return s;
@@ -181,7 +181,7 @@ private slots:
         // happens inside the start, before any timer.
         Table t;
         t.join(5, "Eve");
-        t.engine.startgame("Eve+f+");
+        t.engine.startgame("Eve", GameType::full);
         const QStringList m = t.host.to(5);
         QCOMPARE(m.filter(QRegularExpression("^CMD_hisbid\\+")).size(), 4);
         QCOMPARE(m.filter(QRegularExpression("^CMD_bid\\+")).size(), 4);

@@ -7,7 +7,7 @@
 
 #include <QTest>
 
-#include <map>
+#include <algorithm>
 #include <sstream>
 
 using namespace quillet;
@@ -25,7 +25,7 @@ std::string snapshot(const ServerState &s)
         for (int c : p.cards)
             o << c << ',';
     }
-    o << s.slotcount << s.gameon << s.gametype << ' ' << s.round << ' ' << s.numcards << ' '
+    o << s.slotcount << s.gameon << letterOf(s.gametype) << ' ' << s.round << ' ' << s.numcards << ' '
       << s.firstseat << ' ' << s.firstbidder << ' ' << s.bidder << ' ' << s.lastbidder << ' '
       << s.totalbids << ' ' << s.chooser << ' ' << s.trumpcard << ' ' << s.trumpsuit << ' '
       << s.turn << ' ' << s.ledsuit << ' ' << s.cardsontable << ' ' << s.trickcount << ' '
@@ -35,16 +35,11 @@ std::string snapshot(const ServerState &s)
     return o.str();
 }
 
-std::vector<int> numbers(std::string_view fields)
+template <class T>
+int countOf(const std::vector<std::pair<long long, ToTable>> &seen)
 {
-    std::vector<int> out;
-    FieldReader r(fields);
-    while (!r.atEnd()) {
-        int n = 0;
-        if (r.nextInt(n))
-            out.push_back(n);
-    }
-    return out;
+    return int(std::count_if(seen.begin(), seen.end(),
+                             [](const auto &e) { return std::holds_alternative<T>(e.second); }));
 }
 
 } // namespace
@@ -70,66 +65,64 @@ private slots:
             Table t;
             t.engine.seedRandom(seed);
             t.join(5, "Eve");
-            std::vector<std::pair<long long, std::string>> seen;
+            std::vector<std::pair<long long, ToTable>> seen;
             int illegal = 0;
-            t.host.onSend = [&](int slot, const std::string &text) {
+            t.host.onSend = [&](int slot, const FakeHost::Sent &sent) {
                 if (slot != 5)
                     return;
-                seen.emplace_back(t.host.now, text);
+                seen.emplace_back(t.host.now, sent.message);
                 // At the broadcast the card still lies in its slot.
-                if (text.rfind("CMD_playcard+", 0) == 0) {
-                    const auto f = numbers(std::string_view(text).substr(13));
-                    const int n = f[0], k = f[1], card = f[2];
-                    if (t.s.players[n].cards[k] != card
-                        || (t.s.cardsontable > 1 && suitOf(card) != t.s.ledsuit
-                            && t.engine.checkforsuit(n)))
+                if (const auto *pc = std::get_if<toTable::PlayCard>(&sent.message)) {
+                    if (t.s.players[pc->seat].cards[pc->slot] != pc->card
+                        || (t.s.cardsontable > 1 && suitOf(pc->card) != t.s.ledsuit
+                            && t.engine.checkforsuit(pc->seat)))
                         ++illegal;
                 }
             };
-            t.engine.startgame("Eve+" + type.toStdString() + "+");
+            t.engine.startgame("Eve", GameType(type.toStdString()[0]));
             QVERIFY(t.runGame());
             QCOMPARE(illegal, 0);
             QVERIFY(t.host.notices.empty());
 
-            std::map<std::string, int> count;
             std::array<int, 5> total{};
             long long lastTrick = -1, lastScore = -1;
-            for (const auto &[when, text] : seen) {
-                const std::string cmd = text.substr(0, text.find('+'));
-                ++count[cmd];
-                if (cmd == "CMD_trickwinner")
+            for (const auto &[when, m] : seen) {
+                if (std::holds_alternative<toTable::TrickWinner>(m))
                     lastTrick = when;
-                if (text.rfind("CMD_nextplayer+c+", 0) == 0 && lastTrick >= 0) {
+                const auto *next = std::get_if<toTable::NextPlayer>(&m);
+                if (next && next->newTrick && lastTrick >= 0) {
                     QCOMPARE(when - lastTrick, 3000LL);
                     lastTrick = -1;
                 }
-                if (cmd == "CMD_score") {
+                if (const auto *score = std::get_if<toTable::Score>(&m)) {
                     QCOMPARE(when, lastTrick);  // at once after the last trick
                     lastTrick = -1;
                     lastScore = when;
-                    const auto f = numbers(std::string_view(text).substr(10));
-                    QCOMPARE(int(f.size()), 12);
                     for (int seat = 1; seat <= 4; ++seat) {
-                        total[seat] += f[3 * seat - 1];
-                        QCOMPARE(f[3 * seat - 2], total[seat]);
+                        const auto &e = score->entries[std::size_t(seat - 1)];
+                        QCOMPARE(e.seat, seat);
+                        total[seat] += e.round;
+                        QCOMPARE(e.total, total[seat]);
                     }
                 }
-                if ((cmd == "CMD_startround" || cmd == "CMD_winner") && lastScore >= 0) {
+                if ((std::holds_alternative<toTable::StartRound>(m)
+                     || std::holds_alternative<toTable::Winner>(m))
+                    && lastScore >= 0) {
                     QCOMPARE(when - lastScore, 5000LL);
                     lastScore = -1;
                 }
             }
-            QCOMPARE(count["CMD_startround"], rounds);
-            QCOMPARE(count["CMD_score"], rounds);
-            QCOMPARE(count["CMD_trickwinner"], tricks);
-            QCOMPARE(count["CMD_playcard"], 4 * tricks);
-            QCOMPARE(count["CMD_hisbid"], 4 * rounds);
-            QCOMPARE(count["CMD_choosetrump"], type == "m" ? rounds : 0);
-            QCOMPARE(count["CMD_trump"], rounds);
-            QCOMPARE(count["CMD_winner"], 1);
-            QVERIFY(seen.back().second.rfind("CMD_winner+", 0) == 0);
-            const int best = *std::max_element(total.begin() + 1, total.end());
-            QVERIFY(seen.back().second.ends_with("+" + std::to_string(best)));
+            QCOMPARE(countOf<toTable::StartRound>(seen), rounds);
+            QCOMPARE(countOf<toTable::Score>(seen), rounds);
+            QCOMPARE(countOf<toTable::TrickWinner>(seen), tricks);
+            QCOMPARE(countOf<toTable::PlayCard>(seen), 4 * tricks);
+            QCOMPARE(countOf<toTable::HisBid>(seen), 4 * rounds);
+            QCOMPARE(countOf<toTable::ChooseTrump>(seen), type == "m" ? rounds : 0);
+            QCOMPARE(countOf<toTable::Trump>(seen), rounds);
+            QCOMPARE(countOf<toTable::Winner>(seen), 1);
+            const auto *won = std::get_if<toTable::Winner>(&seen.back().second);
+            QVERIFY(won);
+            QCOMPARE(won->score, *std::max_element(total.begin() + 1, total.end()));
             QVERIFY(!t.engine.computertimerPending() && !t.engine.waitaminutePending());
         }
     }
@@ -140,7 +133,7 @@ private slots:
         t.join(1, "Ann");
         t.join(5, "Eve");
         t.engine.seedRandom(7);
-        t.engine.startgame("Ann+f+");
+        t.engine.startgame("Ann", GameType::full);
         // Play into the middle of the game, stopping where seat 1 must bid or play.
         for (int i = 0; i < 2000 && !(t.s.bidder == 1 || t.engine.playAwaited(1)); ++i) {
             if (!t.host.fireNext())
@@ -157,14 +150,14 @@ private slots:
             const std::string before = snapshot(t.s);
             t.host.clear();
             for (const std::string &f : junk) {
-                t.engine.hisbid(f);
-                t.engine.mychoose(f);
-                t.engine.playcard(f);
+                t.move("CMD_bid+" + std::string(f));
+                t.move("CMD_mychoose+" + std::string(f));
+                t.move("CMD_playcard+" + std::string(f));
             }
             // An empty hand slot of the seat to play.
             for (int k = 1; k <= 13; ++k)
                 if (t.s.players[1].cards[k] == 0)
-                    t.engine.playcard("1+" + std::to_string(k));
+                    t.engine.playcard(1, k);
             QCOMPARE(snapshot(t.s), before);
             QVERIFY(t.host.log.empty());
             for (const std::string &n : t.host.notices)

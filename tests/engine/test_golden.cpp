@@ -24,16 +24,10 @@ namespace {
 // does not depend on how moves reach the engine.
 struct Moves {
     GameEngine &engine;
-    void start(const std::string &name, char type)
-    {
-        engine.startgame(name + '+' + type + '+');
-    }
-    void bid(int seat, int bid) { engine.hisbid(std::to_string(seat) + '+' + std::to_string(bid)); }
-    void choose(int seat, int card)
-    {
-        engine.mychoose(std::to_string(seat) + '+' + std::to_string(card) + '+');
-    }
-    void play(int seat, int slot) { engine.playcard(std::to_string(seat) + '+' + std::to_string(slot)); }
+    void start(const std::string &name, char type) { engine.startgame(name, GameType(type)); }
+    void bid(int seat, int bid) { engine.hisbid(seat, bid); }
+    void choose(int seat, int card) { engine.mychoose(seat, card); }
+    void play(int seat, int slot) { engine.playcard(seat, slot); }
 };
 
 // What a scripted person holds: a simple player who also tries a few moves

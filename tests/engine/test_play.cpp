@@ -21,7 +21,7 @@ void allHuman(Table &t)
 void roundWith(Table &t, const char *type, int cards)
 {
     allHuman(t);
-    t.engine.startgame(std::string("Ann+") + type + "+");
+    t.engine.startgame("Ann", GameType(type[0]));
     const std::string g = type;
     // Step the schedule back to the round before one that deals `cards`.
     if (g == "m") {
@@ -38,7 +38,7 @@ void roundWith(Table &t, const char *type, int cards)
 
 void bid(Table &t, int value)
 {
-    t.engine.hisbid(std::to_string(t.s.bidder) + "+" + std::to_string(value));
+    t.engine.hisbid(t.s.bidder, value);
 }
 
 
@@ -47,7 +47,7 @@ void trickSetup(Table &t, int lead, int trumpsuit)
 {
     allHuman(t);
     t.s.gameon = true;
-    t.s.gametype = "f";
+    t.s.gametype = GameType::full;
     t.s.numcards = 3;
     t.s.turn = lead;
     t.s.trumpsuit = trumpsuit;
@@ -115,13 +115,13 @@ private slots:
                                      std::to_string(b) + "+1+", std::to_string(b) + "+x",
                                      std::to_string(b) + "+99999999999", std::string("5+1"),
                                      std::string("0+1"), std::string("+"), std::string("")}) {
-            t.engine.hisbid(f);
+            t.move("CMD_bid+" + std::string(f));
             QVERIFY2(t.host.log.empty(), f.c_str());
             QCOMPARE(t.s.bidder, b);
             for (int seat = 1; seat <= 4; ++seat)
                 QCOMPARE(t.s.players[seat].bid, 0);
         }
-        t.engine.hisbid(std::to_string(b) + "+4");  // all four tricks is a possible bid
+        t.engine.hisbid(b, 4);  // all four tricks is a possible bid
         QCOMPARE(t.s.players[b].bid, 4);
         QCOMPARE(t.host.to(1).first(), QStringLiteral("CMD_hisbid+%1+4+4").arg(b));
         QCOMPARE(t.host.to(1).last(), QStringLiteral("CMD_bid+%1+4+%2+4+%3+")
@@ -169,11 +169,11 @@ private slots:
                                      std::to_string(chooser) + "+-13+",
                                      std::to_string(chooser) + "+x+",
                                      std::to_string(chooser) + "+"}) {
-            t.engine.mychoose(f);
+            t.move("CMD_mychoose+" + std::string(f));
             QVERIFY2(t.host.log.empty(), f.c_str());
             QCOMPARE(t.s.chooser, chooser);
         }
-        t.engine.mychoose(std::to_string(chooser) + "+53+");
+        t.engine.mychoose(chooser, 53);
         QCOMPARE(t.host.to(1), QStringList({"CMD_trump+53",
                                             QStringLiteral("CMD_nextplayer+c+%1").arg(first)}));
         QCOMPARE(t.s.trumpsuit, 0);
@@ -182,7 +182,7 @@ private slots:
         QCOMPARE(t.s.turn, first);  // the seat after the dealer leads, not the chooser
         QCOMPARE(t.s.firstbidder, 0);
         // A second choice is no longer awaited.
-        t.engine.mychoose(std::to_string(chooser) + "+13+");
+        t.engine.mychoose(chooser, 13);
         QCOMPARE(t.s.trumpcard, 53);
     }
 
@@ -218,12 +218,12 @@ private slots:
         t.hand(2, {40, 41, 42, 43, 44, 45, 46, 47, 48, 49, 50, 5});  // a club only in slot 12
         t.hand(3, {20, 21, 22});
         t.hand(4, {33, 34, 35});
-        t.engine.playcard("1+1");
+        t.engine.playcard(1, 1);
         QCOMPARE(t.s.ledsuit, 1);
         QCOMPARE(t.s.turn, 2);
         t.host.clear();
 
-        t.engine.playcard("2+1");  // a trump while holding a club
+        t.engine.playcard(2, 1);  // a trump while holding a club
         QCOMPARE(t.host.log.size(), size_t(1));
         QCOMPARE(t.host.log[0].slot, 2);
         QCOMPARE(QString::fromStdString(t.host.log[0].text), QString("CMD_needsuit+2+2+1+"));
@@ -234,22 +234,22 @@ private slots:
         // Slots outside the hand, or empty, never index anything.
         for (const char *f : {"2+0", "2+13", "2+14", "2+-1", "2+999999999"}) {
             t.host.clear();
-            t.engine.playcard(f);
+            t.move("CMD_playcard+" + std::string(f));
             QCOMPARE(t.host.notices, std::vector<std::string>{"Card does't exist"});
             QVERIFY(t.host.log.empty());
         }
         // Not numbers, not the turn, not a seat: dropped without a word.
         t.host.clear();
         for (const char *f : {"2+", "2+x", "2+1+", "+1", "", "3+1", "5+1", "0+1", "-2+1"})
-            t.engine.playcard(f);
+            t.move("CMD_playcard+" + std::string(f));
         QVERIFY(t.host.notices.empty());
         QVERIFY(t.host.log.empty());
 
-        t.engine.playcard("2+12");
+        t.engine.playcard(2, 12);
         QCOMPARE(t.host.to(1), QStringList({"CMD_playcard+2+12+5", "CMD_nextplayer+f+3"}));
         QCOMPARE(t.s.players[2].played, 5);
         QCOMPARE(t.s.players[2].cards[12], 0);
-        t.engine.playcard("3+1");  // void in clubs: any card
+        t.engine.playcard(3, 1);  // void in clubs: any card
         QCOMPARE(t.s.turn, 4);
     }
 
@@ -263,20 +263,20 @@ private slots:
         t.hand(3, {5, 6});
         t.hand(4, {7, 8});
         for (const char *f : {"3+1", "4+1", "1+1", "2+1"})
-            t.engine.playcard(f);
+            t.move("CMD_playcard+" + std::string(f));
         QCOMPARE(t.host.to(1).last(), QString("CMD_trickwinner+4+1"));
         QCOMPARE(t.s.turn, 4);
         t.host.clear();
         t.host.advance(2999);
         QVERIFY(t.host.log.empty());
-        t.engine.playcard("4+2");  // the winner may not lead before the pause ends
+        t.engine.playcard(4, 2);  // the winner may not lead before the pause ends
         QVERIFY(t.host.log.empty());
         t.host.advance(1);
         QCOMPARE(t.host.to(1), QStringList{"CMD_nextplayer+c+4"});
 
         t.host.clear();
         for (const char *f : {"4+2", "1+2", "2+2", "3+2"})
-            t.engine.playcard(f);
+            t.move("CMD_playcard+" + std::string(f));
         const QStringList m = t.host.to(2);
         // After the last trick the scores follow the trick winner at once.
         QCOMPARE(m[m.size() - 2], QString("CMD_trickwinner+4+2"));

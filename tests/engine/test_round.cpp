@@ -48,7 +48,7 @@ private slots:
         QFETCH(QList<int>, cards);
         Table t;
         allHuman(t);
-        t.engine.startgame("Ann+" + type.toStdString() + "+");
+        t.engine.startgame("Ann", GameType(type.toStdString()[0]));
         for (int r = 1; r <= cards.size(); ++r) {
             QVERIFY(t.s.gameon);
             QCOMPARE(t.s.round, r);
@@ -97,7 +97,7 @@ private slots:
         b.engine.seedRandom(42);
         c.engine.seedRandom(43);
         for (Table *t : {&a, &b, &c})
-            t->engine.startgame("Ann+m+");
+            t->engine.startgame("Ann", GameType::vale);
         std::vector<int> deck(a.s.deck.begin() + 1, a.s.deck.end());
         std::sort(deck.begin(), deck.end());
         for (int i = 0; i < 52; ++i)
@@ -119,7 +119,7 @@ private slots:
             Table t;
             allHuman(t);
             t.engine.seedRandom(seed);
-            t.engine.startgame("Ann+f+");
+            t.engine.startgame("Ann", GameType::full);
             dealers.insert(t.s.lastbidder);
             if (t.s.lastbidder == 4 && !seedFor4)
                 seedFor4 = seed;
@@ -129,7 +129,7 @@ private slots:
         Table t;
         allHuman(t);
         t.engine.seedRandom(seedFor4);
-        t.engine.startgame("Ann+f+");
+        t.engine.startgame("Ann", GameType::full);
         // The round's messages in order: start, four deal blocks, the turned card, the bid.
         QStringList m = t.host.to(2);
         QCOMPARE(m.size(), 8);
@@ -157,7 +157,7 @@ private slots:
         t.join(2, "Bob");
         t.join(5, "Eve");
         t.s.players[4].connected = true;
-        t.engine.startgame("Ann+h+");
+        t.engine.startgame("Ann", GameType::half);
         t.host.clear();
         t.engine.startround();  // round 2: two cards each
         QCOMPARE(t.s.numcards, 2);
@@ -182,7 +182,7 @@ private slots:
         // A late joiner during Vale bidding must not be shown the old trump.
         Table t;
         t.join(1, "Ann");
-        t.engine.startgame("Ann+m+");
+        t.engine.startgame("Ann", GameType::vale);
         t.s.trumpcard = 39;
         t.s.trumpsuit = 3;
         t.engine.startround();
@@ -199,20 +199,20 @@ private slots:
         for (const char *fields : {"Ann+x+", "Ann+F+", "Ann+ff+", "Ann++", "Ann", ""}) {
             Table t;
             allHuman(t);
-            t.engine.startgame(fields);
+            QVERIFY(!t.move(std::string("CMD_startgame+") + fields));
             QVERIFY2(!t.s.gameon, fields);
             QVERIFY(t.host.log.empty());
         }
         // During a game a bad letter changes nothing either.
         Table t;
         allHuman(t);
-        t.engine.startgame("Ann+h+");
+        t.engine.startgame("Ann", GameType::half);
         t.s.players[2].score = 17;
         const auto deck = t.s.deck;
         t.host.clear();
-        t.engine.startgame("Ann+q+");
+        QVERIFY(!t.move("CMD_startgame+Ann+q+"));
         QVERIFY(t.s.gameon);
-        QCOMPARE(t.s.gametype, std::string("h"));
+        QVERIFY(t.s.gametype == GameType::half);
         QCOMPARE(t.s.players[2].score, 17);
         QVERIFY(t.s.deck == deck);
         QVERIFY(t.host.log.empty());
@@ -222,18 +222,18 @@ private slots:
     {
         Table t;
         allHuman(t);
-        t.engine.startgame("Ann+h+");
+        t.engine.startgame("Ann", GameType::half);
         t.s.players[3].score = 40;
         t.s.players[3].watching = true;
         t.engine.tallyscore();  // arms the round pause
         QVERIFY(t.engine.waitaminutePending());
-        t.engine.startgame("Ann+f+");
+        t.engine.startgame("Ann", GameType::full);
         QVERIFY(!t.engine.waitaminutePending());
         QVERIFY(!t.host.timer(EngineTimer::waitaminute).armed);
         QCOMPARE(t.s.players[3].score, 0);
         QVERIFY(!t.s.players[3].watching);
         QCOMPARE(t.s.round, 1);
-        QCOMPARE(t.s.gametype, std::string("f"));
+        QVERIFY(t.s.gametype == GameType::full);
     }
 };
 

@@ -29,7 +29,7 @@ void trick(Table &t, int lead, std::vector<int> humans)
         t.join(slot, "P" + std::to_string(slot));
     t.join(5, "Eve");
     t.s.gameon = true;
-    t.s.gametype = "f";
+    t.s.gametype = GameType::full;
     t.s.round = 2;
     t.s.numcards = 2;
     t.s.trumpsuit = 0;
@@ -57,7 +57,7 @@ private slots:
         Table t;
         for (int slot = 1; slot <= 4; ++slot)
             t.join(slot, "P");
-        t.engine.startgame("P+f+");
+        t.engine.startgame("P", GameType::full);
         const int b = t.s.bidder;
         t.host.clear();
         leave(t, b);
@@ -86,9 +86,9 @@ private slots:
         Table t;
         for (int slot = 1; slot <= 4; ++slot)
             t.join(slot, "P");
-        t.engine.startgame("P+m+");
+        t.engine.startgame("P", GameType::vale);
         for (int i = 0; i < 4; ++i)
-            t.engine.hisbid(std::to_string(t.s.bidder) + "+0");
+            t.engine.hisbid(t.s.bidder, 0);
         const int chooser = t.s.chooser;
         QVERIFY(chooser);
         QVERIFY(!t.engine.computertimerPending());
@@ -99,7 +99,7 @@ private slots:
         QCOMPARE(t.s.chooser, 0);
         QVERIFY(t.s.trumpsuit >= 1 && t.s.trumpsuit <= 4);
 
-        t.engine.startgame("P+h+");
+        t.engine.startgame("P", GameType::half);
         const int b = t.s.bidder;
         t.host.clear();
         t.s.players[b].watching = true;
@@ -111,7 +111,7 @@ private slots:
     {
         Table t;
         trick(t, 2, {1, 2});
-        t.engine.playcard("2+1");
+        t.engine.playcard(2, 1);
         QCOMPARE(t.s.turn, 3);
         QVERIFY(t.engine.computertimerPending());
         t.s.players[1].bid = 1;
@@ -156,7 +156,7 @@ private slots:
         Table t;
         trick(t, 1, {1, 2, 3, 4});
         for (const char *f : {"1+1", "2+1", "3+1", "4+1"})
-            t.engine.playcard(f);
+            t.move("CMD_playcard+" + std::string(f));
         QCOMPARE(t.s.turn, 4);  // card 7 won
         QVERIFY(t.engine.waitaminutePending());
         t.host.clear();
@@ -176,8 +176,8 @@ private slots:
 
         // Finish the round: now the 5 s pause, the winner's hand empty.
         t.host.advance(750);  // seat 1 is human: nothing happens
-        t.engine.playcard("1+2");
-        t.engine.playcard("2+2");
+        t.engine.playcard(1, 2);
+        t.engine.playcard(2, 2);
         t.host.advance(750);  // seat 3 watches: the computer plays for it
         QVERIFY(t.engine.waitaminutePending());
         QCOMPARE(t.engine.waitaminuteTag(), 3);
@@ -200,7 +200,7 @@ private slots:
         Table t;
         trick(t, 3, {1, 2, 3});
         t.s.players[3].watching = true;
-        t.engine.playcard("3+1");
+        t.engine.playcard(3, 1);
         QCOMPARE(t.s.turn, 4);
         t.host.clear();
         // Seat 4 is a computer; its timer is armed. Someone logs in and takes
@@ -218,14 +218,14 @@ private slots:
         Table u;
         trick(u, 1, {1, 2});
         u.s.players[2].watching = true;
-        u.engine.playcard("1+1");
+        u.engine.playcard(1, 1);
         QVERIFY(u.engine.computertimerPending());
         u.s.players[2].watching = false;
         u.host.clear();
         u.host.advance(750);
         QVERIFY(u.host.log.empty());
         QCOMPARE(u.s.turn, 2);
-        u.engine.playcard("2+2");
+        u.engine.playcard(2, 2);
         QCOMPARE(u.s.cardsontable, 2);
     }
 
@@ -234,7 +234,7 @@ private slots:
         Table t;
         t.join(1, "Ann");
         t.join(5, "Eve");
-        t.engine.startgame("Ann+h+");
+        t.engine.startgame("Ann", GameType::half);
         // Put the game at its last round and let it end.
         t.s.round = 10;
         t.engine.startround();
@@ -245,9 +245,9 @@ private slots:
         t.hand(1, {5});  // even a card left in a hand cannot be played
         t.host.clear();
         for (const char *f : {"5+1", "1+1", "0+1"}) {
-            t.engine.playcard(f);
-            t.engine.hisbid(f);
-            t.engine.mychoose(std::string(f) + "3+");
+            t.move("CMD_playcard+" + std::string(f));
+            t.move("CMD_bid+" + std::string(f));
+            t.move("CMD_mychoose+" + std::string(f) + "3+");
         }
         t.engine.lateLogin(1);
         t.engine.seatLeft(2);
@@ -264,7 +264,7 @@ private slots:
             t.join(5, "Eve");
             t.s.botinterval = c.botinterval;
             t.engine.setTimings({3000, 5000, c.override_});
-            t.engine.startgame("Eve+m+");
+            t.engine.startgame("Eve", GameType::vale);
             // Vale: all computers bid at once, then the choice waits 5x the delay.
             QCOMPARE(t.engine.computertimerTag(), 2);
             QCOMPARE(t.host.timer(EngineTimer::computertimer).interval, c.choice);
@@ -284,13 +284,13 @@ private slots:
         Table t;
         trick(t, 1, {1, 2, 3, 4});
         bool closed = false;
-        t.host.onSend = [&](int slot, const std::string &text) {
-            if (!closed && slot == 2 && text == "CMD_nextplayer+f+2") {
+        t.host.onSend = [&](int slot, const FakeHost::Sent &sent) {
+            if (!closed && slot == 2 && sent.text == "CMD_nextplayer+f+2") {
                 closed = true;
                 leave(t, 2);
             }
         };
-        t.engine.playcard("1+1");
+        t.engine.playcard(1, 1);
         QVERIFY(closed);
         QCOMPARE(t.host.to(3), QStringList({"CMD_playcard+1+1+1", "CMD_nextplayer+f+2",
                                             "CMD_playcard+2+1+3", "CMD_nextplayer+f+3"}));
