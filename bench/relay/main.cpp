@@ -7,9 +7,13 @@
 //  - for each load: chat messages relayed per second (each one goes to all
 //    nine), and latency from send to receipt at every client (median, p99).
 // "Full speed" keeps each client's unanswered messages below a window, since a
-// connection with more than 1000 waiting messages is dropped by design.
+// connection with more than 1000 waiting messages is dropped by design;
+//  - fairness: eight clients keep 900 messages each waiting (chat lines and
+//    unknown commands) while the first one, the host, sends one chat line and
+//    waits for it to come back.
 //
 // Usage: bench_relay [--idle SECONDS] [--run SECONDS]
+#include "protocol/messages.h"
 #include "server/tserver.h"
 
 #include <QCoreApplication>
@@ -96,8 +100,8 @@ public:
             if (clients_.back().slot == 0)
                 return false;
             Client &me = clients_.back();
-            sendTo(me, "CMD_logininfo+" + std::to_string(me.slot) + "+1.0.16+bench" +
-                           std::to_string(me.slot));
+            sendTo(me, quillet::encoded(quillet::toServer::LoginInfo{
+                           me.slot, "1.0.16", "bench" + std::to_string(me.slot)}));
         }
         // Everyone hears the ninth login.
         const auto deadline = Clock::now() + std::chrono::seconds(5);
@@ -129,8 +133,7 @@ public:
                 Client &c = clients_[std::size_t(i)];
                 while (c.outstanding < window) {
                     ++c.outstanding;
-                    sendTo(c, "CMD_chat+" + std::to_string(c.slot) + "+" + std::to_string(c.slot) +
-                                  ":" + std::to_string(++c.seq) + ":" + std::to_string(nowNs()));
+                    sendChat(c);
                 }
             }
             pump(5);
@@ -173,10 +176,51 @@ public:
         clients_.clear();
     }
 
-private:
-    void sendTo(Client &c, const std::string &message)
+    struct Fairness {
+        std::vector<double> ms;  // the host's chat line, sent to received
+        long queuedEach = 0;     // messages each flooder kept waiting
+    };
+
+    // Clients 2..9 keep `depth` chat lines waiting each, plus as many unknown
+    // commands, while client 1 sends one chat line `rounds` times.
+    Fairness fairness(int depth, int rounds)
     {
-        std::string bytes = message + '\xFF';
+        Fairness f;
+        f.queuedEach = depth;
+        Client &host = clients_[0];
+        const std::string unknown = "CMD_nothing+" + std::string(40, 'x') + '\xFF';
+        for (int r = 0; r < rounds; ++r) {
+            for (std::size_t i = 1; i < clients_.size(); ++i) {
+                Client &c = clients_[i];
+                while (c.outstanding < depth) {
+                    ++c.outstanding;
+                    sendChat(c);
+                    sendTo(c, unknown);
+                }
+            }
+            pump(0);
+            hostBack_ = false;
+            const std::int64_t sent = nowNs();
+            ++host.outstanding;
+            sendChat(host);
+            const auto deadline = Clock::now() + std::chrono::seconds(120);
+            while (!hostBack_ && Clock::now() < deadline)
+                pump(5);
+            f.ms.push_back(double(nowNs() - sent) / 1e6);
+        }
+        return f;
+    }
+
+private:
+    void sendChat(Client &c)
+    {
+        sendTo(c, quillet::encoded(quillet::toServer::Chat{
+                      c.slot, std::to_string(c.slot) + ":" + std::to_string(++c.seq) + ":" +
+                                  std::to_string(nowNs())}));
+    }
+
+    void sendTo(Client &c, const std::string &bytes)
+    {
         std::size_t off = 0;
         while (off < bytes.size()) {
             const ssize_t n = ::send(c.fd, bytes.data() + off, bytes.size() - off, MSG_NOSIGNAL);
@@ -214,28 +258,32 @@ private:
 
     void handle(Client &c, std::string_view m, std::int64_t t)
     {
-        constexpr std::string_view slotPrefix = "CMD_sendlogininfo+";
-        constexpr std::string_view chatPrefix = "CMD_chat+";
-        if (m.substr(0, slotPrefix.size()) == slotPrefix) {
-            c.slot = std::atoi(std::string(m.substr(slotPrefix.size())).c_str());
-        } else if (m == "CMD_newplayerinfo+9+bench9") {
-            ++logins_;
-        } else if (m.substr(0, chatPrefix.size()) == chatPrefix) {
-            // "CMD_chat+S+benchS chats: S:seq:t"
-            const std::size_t text = m.find(" chats: ");
-            if (text == std::string_view::npos)
+        using namespace quillet;
+        const auto decoded = decodeToTable(m);
+        if (!decoded)
+            return;
+        if (const auto *login = std::get_if<toTable::SendLoginInfo>(&*decoded)) {
+            c.slot = login->slot;
+        } else if (const auto *arrival = std::get_if<toTable::NewPlayerInfo>(&*decoded)) {
+            if (arrival->slot == 9)
+                ++logins_;
+        } else if (const auto *chat = std::get_if<toTable::Chat>(&*decoded)) {
+            // "benchS chats: S:seq:t"
+            const std::size_t text = chat->text.find(" chats: ");
+            if (text == std::string::npos)
                 return;
-            const std::string body(m.substr(text + 8));
             int sender = 0;
             long seq = 0;
             long long sent = 0;
-            if (std::sscanf(body.c_str(), "%d:%ld:%lld", &sender, &seq, &sent) != 3)
+            if (std::sscanf(chat->text.c_str() + text + 8, "%d:%ld:%lld", &sender, &seq, &sent) != 3)
                 return;
             latenciesNs_.push_back(t - sent);
             ++deliveries_;
             if (sender == c.slot) {
                 --c.outstanding;
                 ++relayed_;
+                if (c.slot == 1)
+                    hostBack_ = true;
             }
         }
     }
@@ -246,6 +294,7 @@ private:
     std::vector<std::int64_t> latenciesNs_;
     long relayed_ = 0;
     long deliveries_ = 0;
+    bool hostBack_ = false;
 };
 
 void printResult(const char *label, const Bench::Result &r)
@@ -291,6 +340,11 @@ int main(int argc, char **argv)
             printResult("1 sender, 1 in flight:", bench.run(1, 1, runSeconds));
             printResult("9 senders, 1 in flight each:", bench.run(9, 1, runSeconds));
             printResult("9 senders, 50 in flight each:", bench.run(9, 50, runSeconds));
+            Bench::Fairness f = bench.fairness(900, 5);
+            std::sort(f.ms.begin(), f.ms.end());
+            std::printf("fairness: 8 clients with %ld chat lines and %ld unknown commands waiting each;"
+                        " the host's chat line back in median %.1f ms, max %.1f ms (%zu tries)\n",
+                        f.queuedEach, f.queuedEach, f.ms[f.ms.size() / 2], f.ms.back(), f.ms.size());
             bench.closeAll();
         }
         std::fflush(stdout);

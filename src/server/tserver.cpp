@@ -9,7 +9,6 @@ namespace quillet {
 namespace {
 constexpr int kFirstSlot = 1;
 constexpr int kLastSlot = kSlots;
-constexpr int kSocktimerMs = 10;
 
 template <class... F>
 struct Overloaded : F... {
@@ -30,7 +29,7 @@ TServer::TServer(QObject *parent)
     Sock1->OnAccept = [this](TSock *s) { guard([&] { Sock1Accept(s); }); };
 
     // The dispatch timer runs only while messages wait: an idle server never wakes.
-    socktimer.setInterval(kSocktimerMs);
+    socktimer.setInterval(dispatchMs_);
     out_.reserve(256);
     connect(&socktimer, &QTimer::timeout, this, [this] { guard([this] { socktimerTimer(); }); });
     waitaminute.setSingleShot(true);
@@ -100,7 +99,6 @@ void TServer::stop()
         conns_[s] = Connection{};
     }
     socktimer.stop();
-    dispatchIdle_ = true;
     waitaminute.stop();
     computertimer.stop();
     state_ = ServerState{};
@@ -235,6 +233,7 @@ void TServer::Sock1Read(TSock *sender, int)
         || !state_.players[std::size_t(n)].connected)
         return;
     Connection &c = conns_[std::size_t(n)];
+    const bool wasIdle = pendingCount() == 0;
     std::deque<std::string> messages;
     const bool withinLimit = c.framer.append(bytes, messages);
     // Unknown and malformed messages go no further than here.
@@ -245,7 +244,7 @@ void TServer::Sock1Read(TSock *sender, int)
         disconnectsock(n);  // drops its queue too
         return;
     }
-    armDispatch();
+    armDispatch(wasIdle);
 }
 
 void TServer::tempsockDisconnect(TSock *sender)
@@ -313,14 +312,16 @@ std::size_t TServer::pendingCount() const
     return n;
 }
 
-// A message that finds the dispatcher idle goes on the next turn of the event
-// loop; after that the timer keeps the pace of one message per tick.
-void TServer::armDispatch()
+// A message that finds nothing waiting is handled on the next turn of the
+// event loop; while messages wait, the timer keeps the pace of one per tick.
+void TServer::armDispatch(bool wasIdle)
 {
-    if (!dispatchIdle_ || pendingCount() == 0)
+    if (pendingCount() == 0)
         return;
-    dispatchIdle_ = false;
-    socktimer.start(0);
+    if (wasIdle)
+        socktimer.start(0);
+    else if (!socktimer.isActive())
+        socktimer.start(dispatchMs_);
 }
 
 // One message per tick, taken from the connections in turn.
@@ -334,12 +335,13 @@ void TServer::socktimerTimer()
             continue;
         const ToServer message = std::move(c.queue.front());
         c.queue.pop_front();
-        socktimer.setInterval(kSocktimerMs);
         dispatch(slot, message);
-        return;
+        break;
     }
-    socktimer.stop();
-    dispatchIdle_ = true;
+    if (pendingCount() == 0)
+        socktimer.stop();
+    else if (socktimer.interval() != dispatchMs_)
+        socktimer.start(dispatchMs_);
 }
 
 bool TServer::mayAct(int from, const ToServer &message)

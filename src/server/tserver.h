@@ -15,7 +15,7 @@
 //    messages is closed through the normal "Socket Closed" path;
 //  - each connection has its own queue and the dispatcher takes them in turn,
 //    one message per 10 ms tick, so nobody can delay the others by flooding;
-//    the first message after an idle tick is handled at once.
+//    a message that finds nothing waiting is handled at once.
 #pragma once
 
 #include "net/guard.h"
@@ -75,6 +75,9 @@ public:
     void setNoticeHandler(NoticeHandler handler) { notice_ = std::move(handler); }
 
     void setTimings(const Timings &t) { engine_.setTimings(t); }
+    // The dispatcher's pace while messages wait (10 ms); tests and benches
+    // may stretch it to tell a prompt message from a paced one.
+    void setDispatchInterval(int ms) { dispatchMs_ = ms > 0 ? ms : kSocktimerMs; }
     const Timings &timings() const { return engine_.timings(); }
 
     // ---- state, for the owner and tests -----------------------------------
@@ -110,7 +113,7 @@ private:
     void tempsockInfo(TSock *sender, TSocketInfo info, const std::string &msg);
     void socktimerTimer();
 
-    void armDispatch();
+    void armDispatch(bool wasIdle);
     void dispatch(int from, const ToServer &message);
     // The sender may make this request: a seat field names the sender's own
     // slot, and the host's requests come from slot 1.
@@ -143,8 +146,9 @@ private:
     QTimer computertimer;
 
     std::array<Connection, 12> conns_;
+    static constexpr int kSocktimerMs = 10;
+    int dispatchMs_ = kSocktimerMs;
     int nextTurn_ = 1;           // the connection the dispatcher looks at first
-    bool dispatchIdle_ = true;   // the last tick found nothing to do
     std::string out_;            // encoding buffer, reused
     int encoding_ = 0;           // nested sends encode into a buffer of their own
     std::uint64_t nextSerial_ = 0;

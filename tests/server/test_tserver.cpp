@@ -5,6 +5,7 @@
 
 #include <QTest>
 
+#include <algorithm>
 #include <memory>
 
 using namespace quillet;
@@ -57,6 +58,12 @@ class TestTServer : public QObject {
                 return false;
             },
             10000);
+    }
+    // How many flood lines `c` has seen relayed so far.
+    static bool isFlood(const std::string &m) { return m.find(" chats: flood") != std::string::npos; }
+    static std::size_t seen(const TestClient &c)
+    {
+        return std::size_t(std::count_if(c.messages.begin(), c.messages.end(), isFlood));
     }
     // Waits until the server has handled the close of `slot`.
     bool slotFreed(int slot)
@@ -235,6 +242,50 @@ private slots:
         QCOMPARE(*(one + 1), std::string("CMD_chat+1+Host chats: two"));
         QCOMPARE(*(one + 2), std::string("CMD_chat+1+Host chats: three"));
         QVERIFY(!server->socktimerActive());  // idle again: no ticking
+    }
+
+    // A message that finds nothing waiting goes at once; one that finds others
+    // waiting keeps the pace. A long tick makes the two plain to see.
+    void loneMessageAtOnceBurstPaced()
+    {
+        server->setDispatchInterval(60000);
+        TestClient &host = join("Host");  // the login itself was a lone message
+        host.send("CMD_chat+1+lone");
+        QVERIFY(host.waitFor("CMD_chat+1+Host chats: lone"));
+        host.sendRaw("CMD_chat+1+first\xFF"
+                     "CMD_chat+1+second\xFF");
+        QVERIFY(host.waitFor("CMD_chat+1+Host chats: first"));
+        QTest::qWait(100);
+        QVERIFY(!host.has("CMD_chat+1+Host chats: second"));  // waits for the tick
+        QCOMPARE(server->pendingCount(), std::size_t(1));
+    }
+
+    // Connections take turns: connections with hundreds of messages waiting
+    // delay another's chat line by a message or two, not by their queues.
+    // Unknown commands are dropped where they arrive and wait nowhere.
+    void floodersTakeTurnsWithEverybodyElse()
+    {
+        TestClient &host = join("Host");
+        TestClient &bob = join("Bob");
+        TestClient &cid = join("Cid");
+        for (TestClient *c : {&bob, &cid}) {
+            const std::string n = std::to_string(c->slot());
+            std::string burst;
+            for (int i = 0; i < 900; ++i)
+                burst += "CMD_chat+" + n + "+flood\xFF" + "CMD_nothing+" + n + "+x\xFF";
+            c->sendRaw(burst);
+        }
+        // Everything has arrived once what waits and what was relayed make up
+        // the 1800 chat lines; the unknown commands are in neither.
+        QTRY_COMPARE_WITH_TIMEOUT(server->pendingCount() + seen(host), std::size_t(1800), 10000);
+        QVERIFY(server->pendingCount() > 1000);
+        const std::size_t before = seen(host);
+        host.send("CMD_chat+1+mine");
+        QVERIFY(host.waitFor("CMD_chat+1+Host chats: mine"));
+        const auto mine = std::find(host.messages.begin(), host.messages.end(), "CMD_chat+1+Host chats: mine");
+        const auto between = std::size_t(std::count_if(host.messages.begin(), mine, isFlood)) - before;
+        QVERIFY2(between <= 4, qPrintable(QString::number(between)));
+        QVERIFY(server->state().players[2].connected && server->state().players[3].connected);
     }
 
     void commandsMatchExactly()
