@@ -24,6 +24,7 @@ struct tplayer {
     int bid = 0;
     bool watching = false;
     bool loggedin = false;        // the connection has logged in: a seat is human from then on
+    std::string lastname;         // seats: the last person logged in here, kept when he leaves
 };
 
 // All pauses in one place. The game uses the defaults; tests and

@@ -386,15 +386,63 @@ void TServer::dispatch(int from, const ToServer &message)
 
 // ---- login and relays ----------------------------------------------------
 
+// A player whose connection closed comes back under the same name: he gets
+// his own seat again, as long as nobody has taken it, even when a lower slot
+// is free. His connection was given the lowest free slot as usual; it is told
+// its seat in a second "CMD_sendlogininfo", the first slot is let go without a
+// word, and the login the table sends for the seat completes as a late login.
+int TServer::formerSeatOf(int from, const std::string &name) const
+{
+    if (name.empty())
+        return 0;
+    const TSock *sock = state_.players[std::size_t(from)].slotsock;
+    for (int seat = 1; seat <= kSeats; ++seat) {
+        const tplayer &p = state_.players[std::size_t(seat)];
+        if (seat == from || p.connected || p.lastname != name)
+            continue;
+        if (seat == 1 && (!sock || slotIsLoopbackOnly(sock->HostName())))
+            continue;  // the host's seat is for the host's own table
+        return seat;
+    }
+    return 0;
+}
+
+void TServer::moveConnection(int from, int seat)
+{
+    tplayer &src = state_.players[std::size_t(from)];
+    tplayer &dst = state_.players[std::size_t(seat)];
+    dst.slotsock = src.slotsock;
+    dst.connected = true;
+    dst.loggedin = false;
+    dst.name.clear();
+    dst.watching = false;
+    src.slotsock = nullptr;
+    src.connected = false;
+    src.loggedin = false;
+    src.name.clear();
+    src.watching = false;
+    conns_[std::size_t(seat)] = std::move(conns_[std::size_t(from)]);
+    conns_[std::size_t(from)] = Connection{};
+    dst.slotsock->Tag = seat;
+}
+
 void TServer::receivedlogininfo(int from, const toServer::LoginInfo &m)
 {
     // The connection's own slot, whatever slot the message names.
     const int n = from;
     ServerState &st = state_;
     tplayer &p = st.players[std::size_t(n)];
-    p.name = sanitizeName(m.name);
+    const std::string name = sanitizeName(m.name);
+    if (const int seat = formerSeatOf(n, name)) {
+        moveConnection(n, seat);
+        send(seat, toTable::SendLoginInfo{seat});
+        return;
+    }
+    p.name = name;
     p.connected = true;
     p.loggedin = true;
+    if (isSeat(n))
+        p.lastname = name;
 
     broadcast(toTable::NewPlayerInfo{n, p.name}, 0);
     for (int k = kFirstSlot; k <= st.slotcount && k <= kLastSlot; ++k) {
@@ -437,7 +485,16 @@ void TServer::justwatch(int, const toServer::JustWatch &m)
         engine_.watchStarted(m.seat);
 }
 
-void TServer::kickhim(int, const toServer::KickHim &m) { disconnectsock(m.victim); }
+// The removed player's own table is told first, so that it closes rather than
+// taking the closed connection for a network fault and trying again.
+void TServer::kickhim(int, const toServer::KickHim &m)
+{
+    const tplayer &p = state_.players[std::size_t(m.victim)];
+    if (!p.connected)
+        return;
+    send(m.victim, toTable::PlayerDisconnected{m.victim, p.name});
+    disconnectsock(m.victim);
+}
 
 void TServer::botspeed(int, const toServer::BotSpeed &m) { state_.botinterval = m.delay; }
 

@@ -119,6 +119,8 @@ private:
     // slot, and the host's requests come from slot 1.
     static bool mayAct(int from, const ToServer &message);
     void connectionClosed(int slot);
+    int formerSeatOf(int from, const std::string &name) const;
+    void moveConnection(int from, int seat);
     void sendRaw(int slot, const std::string &bytes);
     bool slotIsLoopbackOnly(const std::string &peer) const;
 

@@ -515,6 +515,80 @@ private slots:
 
     // The engine through the real connection layer and timers: a late login
     // is brought up to date, watchers' seats are played, the game ends.
+    // Two seats drop during a Full round; the second comes back first and is
+    // given his own seat with his hand, not the lower free one; a stranger then
+    // takes the lowest free slot; the first finds his seat taken and is seated
+    // in the lowest free slot as anyone would be.
+    void droppedPlayerGetsHisOwnSeatBack()
+    {
+        server->setTimings(Timings{20, 20, 20});
+        TestClient &host = join("Host");
+        TestClient &bob = join("Bob");
+        TestClient &cid = join("Cid");
+        host.send("CMD_startgame+Host+f+");
+        QVERIFY(host.waitFor("CMD_startgame+Host+f+"));
+        for (TestClient *c : {&host, &bob, &cid})
+            c->send("CMD_justwatch+" + std::to_string(c->slot()) + "+1");  // the computer plays
+        QTRY_VERIFY_WITH_TIMEOUT(server->state().round >= 3, 30000);
+        // The host plays again but never moves: from his next turn on, the game waits.
+        host.send("CMD_justwatch+1+2");
+        QTRY_VERIFY_WITH_TIMEOUT(server->state().bidder == 1 || server->engine().playAwaited(1), 30000);
+
+        bob.sock.disconnectFromHost();
+        QVERIFY(slotFreed(2));
+        cid.sock.disconnectFromHost();
+        QVERIFY(slotFreed(3));
+        const std::size_t heard = host.messages.size();
+
+        TestClient &cid2 = connectClient();
+        QCOMPARE(cid2.slot(), 2);  // the lowest free slot, as always
+        cid2.send("CMD_logininfo+2+" + V + "+Cid");
+        QVERIFY(cid2.waitFor("CMD_sendlogininfo+3"));
+        cid2.send("CMD_logininfo+3+" + V + "+Cid");
+        QVERIFY(cid2.waitFor("CMD_newplayerinfo+3+Cid"));
+        QTRY_COMPARE(cid2.countPrefix("CMD_stats+"), 1);
+        QCOMPARE(cid2.countPrefix("CMD_newplayerstuff+"), 4);
+        // His own hand, as the server holds it.
+        std::string hand = "CMD_placecard+3";
+        for (int k = 1; k <= 13; ++k)
+            if (const int card = server->state().players[3].cards[k])
+                hand += "+" + std::to_string(k) + "+" + std::to_string(card);
+        QVERIFY(cid2.has(hand));
+        // Slot 2 was let go without a word.
+        QVERIFY(host.waitFor("CMD_newplayerinfo+3+Cid"));
+        for (std::size_t i = heard; i < host.messages.size(); ++i) {
+            QVERIFY(host.messages[i].rfind("CMD_newplayerinfo+2+", 0) != 0);
+            QVERIFY(host.messages[i].rfind("CMD_playerdisconnected+2+", 0) != 0);
+        }
+        QVERIFY(!server->state().players[2].connected);
+        QVERIFY(server->state().players[3].connected && server->state().players[3].loggedin);
+
+        TestClient &dan = join("Dan");
+        QCOMPARE(dan.slot(), 2);
+
+        TestClient &bob2 = connectClient();
+        QCOMPARE(bob2.slot(), 4);
+        bob2.send("CMD_logininfo+4+" + V + "+Bob");
+        QVERIFY(bob2.waitFor("CMD_newplayerinfo+4+Bob"));
+        QVERIFY(!bob2.has("CMD_sendlogininfo+2"));
+        QTRY_COMPARE(bob2.countPrefix("CMD_stats+"), 1);
+    }
+
+    // The host removes a player: that player's table hears it is out before
+    // the connection closes, so it closes rather than trying again.
+    void removedPlayerIsToldFirst()
+    {
+        TestClient &host = join("Host");
+        TestClient &bob = join("Bob");
+        host.send("CMD_kickhim+1+2+");
+        QTRY_VERIFY(bob.closedByServer);
+        QVERIFY(bob.has("CMD_playerdisconnected+2+Bob"));
+        QVERIFY(host.waitFor("CMD_playerdisconnected+2+Bob"));
+        // And a removed name logging in again is just a newcomer.
+        TestClient &again = join("Bob");
+        QCOMPARE(again.slot(), 2);
+    }
+
     void wholeGameWithALateLogin()
     {
         server->setTimings(Timings{10, 10, 2});
