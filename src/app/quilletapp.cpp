@@ -111,7 +111,10 @@ QuilletApp::QuilletApp(const CommandLine &commandLine)
     table_->startServer = [this, server](bool solo) {
         // Slot 1 is the host's own table, which always comes over loopback.
         server->setLoopbackHost(true);
-        server->startListening(commandLine_.port, solo);
+        // Nobody joins a solo game: any free port will do, so another game
+        // or server on the game port never stops it.
+        server->startListening(solo ? 0 : commandLine_.port, solo);
+        return server->listeningPort();
     };
 }
 

@@ -88,13 +88,30 @@ bool TableModel::apply(const ToTable &message)
 
 // ---- connection and seats -----------------------------------------------------
 
+// A second one, while logged in, moves the table to the seat it names: a
+// returning player is given his own seat back that way.
 bool TableModel::sendloginfo(const toTable::SendLoginInfo &m)
 {
-    if (loggedin_ || !isSlot(m.slot))
+    if (!isSlot(m.slot) || (loggedin_ && m.slot == myseat_))
         return false;
     myseat_ = m.slot;
     loggedin_ = true;
     return true;
+}
+
+void TableModel::connectionLost()
+{
+    loggedin_ = false;
+    clearHand();
+    faceDown_.fill(0);
+    played_.fill(0);
+    myturn_ = false;
+    pendingSlot_ = 0;
+    refused_.fill(false);
+    bidder_ = 0;
+    chooser_ = 0;
+    clearRoundPlay();
+    watchers_.clear();
 }
 
 bool TableModel::newplayerinfo(int slot, const std::string &name)
@@ -198,6 +215,7 @@ bool TableModel::startthegame(const toTable::StartGame &m)
     myturn_ = false;
     clearRoundPlay();
     gameType_ = m.type;
+    gameRunning_ = true;
     return true;
 }
 
@@ -242,6 +260,7 @@ bool TableModel::winner(const toTable::Winner &)
 {
     faceDown_.fill(0);
     myturn_ = false;
+    gameRunning_ = false;
     return true;
 }
 
@@ -269,6 +288,7 @@ bool TableModel::stats(const toTable::Stats &m)
     scoreround_ = m.round;
     trumpcard_ = m.trumpcard;
     gameType_ = m.type;
+    gameRunning_ = true;
     // A late login learns no round start: the schedule gives the hand size.
     cardsPerHand_ = scheduledCards(m.type, m.round);
     defaultNamesForWaiting();

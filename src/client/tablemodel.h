@@ -66,6 +66,12 @@ public:
     int myseat() const { return myseat_; }
     const std::string &myname() const { return myname_; }
     bool loggedin() const { return loggedin_; }
+    // A game has started (or was found running at login) and not ended.
+    bool gameRunning() const { return gameRunning_; }
+    // The connection closed while the table stays: what the server will tell
+    // again at the next login (the own hand, the cards on the table, the
+    // watchers) is forgotten; names and scores stay until it does.
+    void connectionLost();
     bool hosting() const { return hosting_; }
     bool watcher() const { return myseat_ > kSeats; }
 
@@ -196,6 +202,7 @@ private:
 
     // Round and game.
     std::optional<GameType> gameType_;
+    bool gameRunning_ = false;
     int scoreround_ = 0;
     int cardsPerHand_ = 0;
     int trumpcard_ = 0;

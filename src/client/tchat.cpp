@@ -142,6 +142,10 @@ void Tchat::buildMenus()
         if (windows_ && windows_->download)
             guarded([&] { windows_->download->Button2Click(); });
     });
+    StopReconnecting1 = file->addAction("Stop Reconnecting");
+    StopReconnecting1->setObjectName("StopReconnecting1");
+    StopReconnecting1->setVisible(false);
+    connect(StopReconnecting1, &QAction::triggered, this, [this] { guarded([&] { stopReconnecting(false); }); });
     file->addSeparator();
     QAction *exit = file->addAction("Exit");
     connect(exit, &QAction::triggered, this, &QWidget::close);

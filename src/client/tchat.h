@@ -50,9 +50,10 @@ public:
     bool settingsWritable = true; // false: the folder cannot be used, nothing is written
     int serverPort = 7772;
     int lobbyPort = 9001; // --lobby-port: where the lobby waits for Sock11
-    // Starts the in-process server (solo: loopback only). Throws the
+    // Starts the in-process server and returns the port it listens on: a
+    // solo game on loopback only, on a port the system picks. Throws the
     // socket's text when the port cannot be used.
-    std::function<void(bool solo)> startServer;
+    std::function<int(bool solo)> startServer;
 
     // Command line processing of the first showing. `args` are the program's
     // parameters without the program name.
@@ -73,6 +74,8 @@ public:
     void sockRead(std::string_view bytes);
     // The connection reported "Socket Closed".
     void sockClosed();
+    // A lost connection is being tried again.
+    bool reconnecting() const;
     // Dispatches at most one pending message (a tick of Timer1).
     void processsocktimer();
     // Decodes one message text (without terminator) and hands it to its
@@ -295,6 +298,16 @@ private:
 
     bool closing_ = false;
     bool connectReported_ = false;
+
+    // Trying again after the connection to the host was lost.
+    bool mayReconnect() const;
+    void startReconnecting();
+    void reconnectTry();
+    void stopReconnecting(bool connected);
+    void showSeats();
+    QTimer *reconnectTimer_ = nullptr;
+    int reconnectTries_ = 0;
+    QAction *StopReconnecting1 = nullptr;
     bool messageBoxOpen_ = false;
 };
 

@@ -1,6 +1,7 @@
 // The table's connection: start-up choice, login, the pending list and the
 // dispatcher, arrivals and departures.
 #include "client/clientlink.h"
+#include "net/tsock.h"
 #include "client/tchat.h"
 #include "client/wiretext.h"
 #include "protocol/cards.h"
@@ -94,11 +95,25 @@ void Tchat::setPlayerName(const QString &name)
 
 void Tchat::hostpress()
 {
-    if (startServer)
-        startServer(soloGame_); // throws when the port is taken: the table then does not connect
+    int port = serverPort;
+    if (startServer) {
+        try {
+            port = startServer(soloGame_);
+        } catch (const ESockException &) {
+            // The table then does not connect; it says why and how to go on.
+            const QString text = QString("Port %1 is already in use on this computer, so the game cannot be "
+                                         "hosted there: another game or game server may be running. Close it, or "
+                                         "host on another port (choose one in the lobby, or start the game with "
+                                         "--port N).")
+                                     .arg(serverPort);
+            systemLine(text);
+            messageBox(text);
+            return;
+        }
+    }
     loginName_ = fromWire(model_.myname());
     model_.setHosting(true);
-    link_->open("127.0.0.1", serverPort);
+    link_->open("127.0.0.1", port);
     StartHalfGame1->setEnabled(true);
     button_start->show();
     button_start->raise();
@@ -134,8 +149,18 @@ void Tchat::armDispatch()
 
 void Tchat::sockClosed()
 {
+    if (closing_ || reconnecting())
+        return;  // a try that failed: the next one comes with the timer
+    // What arrived before the close is handled first: a removed player is
+    // told so just before his connection closes.
+    while (!receivedlist.empty() && !closing_)
+        processsocktimer();
     if (closing_)
         return;
+    if (mayReconnect()) {
+        startReconnecting();
+        return;
+    }
     close();
 }
 
@@ -160,12 +185,17 @@ void Tchat::dispatch(std::string_view entry)
 
 void Tchat::sendloginfo(const toTable::SendLoginInfo &m)
 {
+    const int before = model_.myseat();
     if (!model_.sendloginfo(m))
         return;
+    if (reconnecting())
+        stopReconnecting(true);
     const QString version = (windows_ && windows_->about) ? windows_->about->versionText()
                                                            : QString::fromLatin1(kVersion.data(), kVersion.size());
     send(toServer::LoginInfo{model_.myseat(), toWire(version), toWire(loginName_)});
     sortstuff(model_.myseat());
+    if (before != 0 && before != model_.myseat())
+        showSeats();  // the panels turned under the labels they show
 }
 
 void Tchat::newplayerinfo(const toTable::ExistingPlayers &m) { newplayerinfo(toTable::NewPlayerInfo{m.slot, m.name}); }

@@ -114,12 +114,17 @@ void Tchat::buildSeatPanels()
 
 void Tchat::sortstuff(int slot)
 {
-    if (!isSeat(slot) || slot == 1)
-        return; // seat 1 and watchers see seat 1 at the bottom
+    // Seat 1 and watchers see seat 1 at the bottom.
+    const int bottom = isSeat(slot) ? slot : 1;
+    // Each panel knows its place, so a table moved to another seat (a player
+    // given his own seat back) turns again from wherever it stands.
+    std::array<SeatPanel, 5> byPosition;
+    for (int s = 1; s <= 4; ++s)
+        byPosition[static_cast<std::size_t>(seats_[static_cast<std::size_t>(s)].position)] =
+            seats_[static_cast<std::size_t>(s)];
     // Seat s sits at offset (s - myseat) mod 4 from the bottom.
-    std::array<SeatPanel, 5> byPosition = seats_;
     for (int s = 1; s <= 4; ++s) {
-        const int position = ((s - slot) % 4 + 4) % 4 + 1;
+        const int position = ((s - bottom) % 4 + 4) % 4 + 1;
         seats_[static_cast<std::size_t>(s)] = byPosition[static_cast<std::size_t>(position)];
         nameSeatControls(seats_[static_cast<std::size_t>(s)], s);
     }

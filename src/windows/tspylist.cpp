@@ -46,6 +46,8 @@ Tspylist::Tspylist(QWidget *parent) : QDialog(parent, Qt::Tool | Qt::WindowStays
 
 void Tspylist::addEntry(const QString &entry) { list_->addItem(entry); }
 
+void Tspylist::clearEntries() { list_->clear(); }
+
 bool Tspylist::removeEntry(const QString &entry)
 {
     for (int i = 0; i < list_->count(); ++i) {

@@ -19,6 +19,8 @@ public:
     // Removes the exact entry; false when it is not listed.
     bool removeEntry(const QString &entry);
     bool contains(const QString &entry) const;
+    // Empties the list (a table that lost its connection hears the watchers again).
+    void clearEntries();
     QStringList entries() const;
     void setRemoveEnabled(bool enabled);
     bool removeEnabled() const;

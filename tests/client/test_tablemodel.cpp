@@ -368,6 +368,35 @@ private slots:
         QVERIFY(!al.iWon({"Alice and Klick", 57}));
     }
 
+    // A lost connection forgets what the next login tells again and keeps the
+    // rest; the game counts as running from its start (or a late login) to its
+    // winner.
+    void lostConnectionAndRunningGame()
+    {
+        TableModel m = dealtSeat1();
+        QVERIFY(m.gameRunning());
+        feed(m, {"CMD_nextplayer+c+2", "CMD_playcard+2+1+44", "CMD_hisbid+3+1+1", "CMD_newplayerinfo+6+Eve"});
+        m.connectionLost();
+        QVERIFY(!m.loggedin());
+        QCOMPARE(m.handSize(), 0);
+        QCOMPARE(m.played(2), 0);
+        QCOMPARE(m.faceDown(3), 0);
+        QVERIFY(m.watchers().empty());
+        QVERIFY(m.history().empty());
+        QVERIFY(m.gameRunning());
+        QCOMPARE(m.bid(3), 1);
+        QVERIFY(m.gameType() == GameType::full);
+        // Back in: the login and the restore.
+        feed(m, {"CMD_sendlogininfo+1", "CMD_placecard+1+2+3+4+14", "CMD_stats+2+0+5+27+f+"});
+        QVERIFY(m.loggedin());
+        QCOMPARE(m.handSize(), 2);
+        feed(m, {"CMD_winner+You+40"});
+        QVERIFY(!m.gameRunning());
+        TableModel late;
+        feed(late, {"CMD_sendlogininfo+3", "CMD_stats+0+1+2+0+m+"});
+        QVERIFY(late.gameRunning());
+    }
+
     void departures()
     {
         TableModel m;
@@ -415,7 +444,7 @@ private slots:
         toTable::Score badScore;
         badScore.entries[3].seat = 5;
         const ToTable hostile[] = {
-            toTable::SendLoginInfo{3},  // a second login
+            toTable::SendLoginInfo{1}, toTable::SendLoginInfo{0},  // the seat it has, no seat
             toTable::NewPlayerInfo{0, "X"}, toTable::NewPlayerInfo{10, "X"},
             toTable::PlayerDisconnected{-1, "X"}, toTable::PlayerDisconnected{12, "X"},
             toTable::PlaceCard{9, 0, {}}, tooMany, badPair,
@@ -444,6 +473,10 @@ private slots:
         QCOMPARE(m.score(9), 0);
         QCOMPARE(m.cardAt(99), 0);
         QVERIFY(m == before);
+        // A second login naming another seat moves the table there: a player
+        // returning after a lost connection is given his own seat that way.
+        QVERIFY(m.apply(toTable::SendLoginInfo{3}));
+        QCOMPARE(m.myseat(), 3);
 
         // A server that keeps announcing watchers cannot grow the list without end.
         for (int i = 0; i < 200; ++i)
