@@ -14,9 +14,9 @@ set(CPACK_PACKAGE_DESCRIPTION
   "with phrase buttons and chatter sounds, watchers, a score card, the last\n"
   "trick and a tally of the games played and won.\n"
   "\n"
-  "The package also holds the game server without a window and two tools: one\n"
-  "for the tally file's compressed container and a simulator of computer-only\n"
-  "games.")
+  "The package also holds the lobby, which starts games with friends, the game\n"
+  "server without a window, and two tools: one for the tally file's compressed\n"
+  "container and a simulator of computer-only games.")
 string(REPLACE ";" "" CPACK_PACKAGE_DESCRIPTION "${CPACK_PACKAGE_DESCRIPTION}")
 set(QUILLET_MAINTAINER "The Quillet developers <developers@quillet.invalid>"
   CACHE STRING "The package's maintainer: name and mail address")

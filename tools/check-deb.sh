@@ -20,7 +20,7 @@ fail=0
 bad() { echo "FAIL: $*"; fail=1; }
 
 # lintian: no errors; warnings only those README accounts for.
-lintian --no-tag-display-limit "$deb" > "$out/lintian.txt" 2>&1 || true
+lintian --tag-display-limit 0 "$deb" > "$out/lintian.txt" 2>&1 || true
 grep -v '^running with root privileges' "$out/lintian.txt" || true
 grep -q '^E: ' "$out/lintian.txt" && bad "lintian reports errors"
 grep '^W: ' "$out/lintian.txt" | grep -v 'package-section-games-but-has-usr-bin' && bad "lintian warns beyond the known"
@@ -30,11 +30,13 @@ dpkg-deb -f "$deb" Section Depends > "$out/control.txt"
 grep -q '^Section: games$' "$out/control.txt" || bad "the section is not games"
 grep -q 'qt6-qpa-plugins' "$out/control.txt" || bad "qt6-qpa-plugins is not a dependency"
 grep -q 'libqt6multimedia6' "$out/control.txt" || bad "the shared libraries are not among the dependencies"
-for f in usr/games/quillet usr/games/quillet-server usr/bin/quillet-pack usr/bin/quillet-sim \
-         usr/share/man/man6/quillet.6.gz usr/share/man/man6/quillet-server.6.gz \
+for f in usr/games/quillet usr/games/zolvexlobby usr/games/quillet-server usr/bin/quillet-pack \
+         usr/bin/quillet-sim usr/share/man/man6/quillet.6.gz usr/share/man/man6/zolvexlobby.6.gz \
+         usr/share/man/man6/quillet-server.6.gz \
          usr/share/man/man1/quillet-pack.1.gz usr/share/man/man1/quillet-sim.1.gz \
          usr/share/doc/quillet/copyright usr/share/doc/quillet/changelog.gz \
          usr/share/applications/io.github.quillet.Quillet.desktop \
+         usr/share/applications/io.github.quillet.ZolvexLobby.desktop \
          usr/share/metainfo/io.github.quillet.Quillet.metainfo.xml \
          usr/share/icons/hicolor/scalable/apps/io.github.quillet.Quillet.svg \
          usr/share/icons/hicolor/48x48/apps/io.github.quillet.Quillet.png; do

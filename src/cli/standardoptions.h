@@ -10,14 +10,16 @@
 #include <cstring>
 #include <optional>
 #include <string>
+#include <string_view>
 
 namespace quillet::cli {
 
 inline constexpr int kUsageError = 2;
 
 struct Program {
-    const char *name;  // as typed on the command line
-    std::string usage; // the whole --help text, ending in a newline
+    const char *name;                 // as typed on the command line
+    std::string usage;                // the whole --help text, ending in a newline
+    std::string_view version = kVersion;
 };
 
 inline int printUsage(const Program &program)
@@ -28,7 +30,7 @@ inline int printUsage(const Program &program)
 
 inline int printVersion(const Program &program)
 {
-    std::printf("%s %.*s\n", program.name, int(kVersion.size()), kVersion.data());
+    std::printf("%s %.*s\n", program.name, int(program.version.size()), program.version.data());
     return 0;
 }
 

@@ -17,8 +17,9 @@ desktop)
   for f in "$@"; do
     out=$(desktop-file-validate "$f" 2>&1) || bad "$f: $out"
     [ -z "$out" ] || bad "$f: $out"
-    id=$(basename "$f" .desktop)
-    grep -qx "Icon=$id" "$f" || bad "$f: Icon= does not name the icon $id"
+    icon=$(sed -n 's/^Icon=//p' "$f")
+    [ -n "$icon" ] && [ -f "$(dirname "$f")/icons/hicolor/scalable/apps/$icon.svg" ] ||
+      bad "$f: Icon=$icon is none of the icons in packaging/icons"
     grep -q '^Keywords=.\+;$' "$f" || bad "$f: no Keywords="
     grep -qx 'Categories=Game;CardGame;' "$f" || bad "$f: Categories= is not Game;CardGame;"
   done
