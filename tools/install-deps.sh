@@ -1,19 +1,26 @@
 #!/usr/bin/env bash
-# Installs the Debian 12 packages Quillet needs to build, run and test.
-# Quiet and idempotent: does nothing when everything is already there.
+# Installs the Debian 12 packages Quillet needs to build, run and test; README says
+# why each is here. Quiet and idempotent: does nothing when everything is there.
+#   --run   also the native Wayland window plugin, for playing on a Wayland desktop
+#   --deb   also what tools/check-deb.sh needs to build and check the Debian package
 set -euo pipefail
 
 PACKAGES=(
   g++ cmake make pkg-config
-  qt6-base-dev qt6-multimedia-dev libqt6opengl6-dev
+  qt6-base-dev qt6-multimedia-dev
   libmpg123-dev
   zlib1g-dev liblz4-dev libbenchmark-dev
   fonts-dejavu-core
+  # the packaging checks of the test suite
+  desktop-file-utils appstream groff-base man-db librsvg2-bin
 )
-# The game's window needs a display; a machine without one still builds and tests.
-if [[ "${1:-}" == "--run" ]]; then
-  PACKAGES+=(qt6-qpa-plugins libqt6multimedia6 gstreamer1.0-plugins-base)
-fi
+for option in "$@"; do
+  case $option in
+  --run) PACKAGES+=(qt6-wayland) ;;
+  --deb) PACKAGES+=(dpkg-dev file lintian) ;;
+  *) echo "install-deps.sh: unknown option: $option" >&2; exit 2 ;;
+  esac
+done
 
 missing=()
 for p in "${PACKAGES[@]}"; do

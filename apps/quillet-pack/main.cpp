@@ -4,6 +4,7 @@
 //   quillet-pack advise IN
 // Exit status 0 on success, 1 with the container's text on stderr on
 // failure, 2 for a command line it does not understand.
+#include "cli/standardoptions.h"
 #include "tally/codec/tlzrw1.h"
 
 #include <cstdio>
@@ -18,16 +19,19 @@ using namespace quillet;
 
 namespace {
 
-const char *kUsage =
-    "usage: quillet-pack compress [--mode fast|good|auto] IN OUT\n"
+const cli::Program kProgram{
+    "quillet-pack",
+    "Usage: quillet-pack compress [--mode fast|good|auto] IN OUT\n"
     "       quillet-pack decompress IN OUT\n"
-    "       quillet-pack advise IN\n";
+    "       quillet-pack advise IN\n"
+    "  compress     pack IN into the container file OUT\n"
+    "  decompress   unpack the container file IN into OUT\n"
+    "  advise       print the mode (fast or good) that suits IN\n"
+    "  --mode M     fast (LZRW1/KH), good (LZH, the default) or auto (as advise says)\n"
+    "  --version    print the version and end\n"
+    "  --help       print this text and end\n"};
 
-int usage()
-{
-    std::fputs(kUsage, stderr);
-    return 2;
-}
+int usage(const std::string &reason = {}) { return cli::usageError(kProgram, reason); }
 
 bool parseMode(std::string_view text, TCompressMode &mode)
 {
@@ -72,11 +76,9 @@ private:
 
 int main(int argc, char **argv)
 {
+    if (const auto status = cli::helpOrVersion(kProgram, argc, argv))
+        return *status;
     std::vector<std::string_view> args(argv + 1, argv + argc);
-    if (args.size() == 1 && (args[0] == "--help" || args[0] == "-h")) {
-        std::fputs(kUsage, stdout);
-        return 0;
-    }
     if (args.empty())
         return usage();
 
@@ -87,23 +89,25 @@ int main(int argc, char **argv)
         const std::string_view a = args[i];
         if (command == "compress" && a == "--mode") {
             if (++i == args.size() || !parseMode(args[i], mode))
-                return usage();
+                return usage("--mode needs fast, good or auto");
         } else if (command == "compress" && a.starts_with("--mode=")) {
             if (!parseMode(a.substr(7), mode))
-                return usage();
+                return usage("--mode needs fast, good or auto");
         } else if (a == "--") {
             for (++i; i < args.size(); ++i)
                 files.emplace_back(args[i]);
         } else if (a.size() > 1 && a[0] == '-') {
-            return usage();
+            return usage("unknown option: " + std::string(a));
         } else {
             files.emplace_back(a);
         }
     }
 
+    if (command != "compress" && command != "decompress" && command != "advise")
+        return usage((command.starts_with('-') ? "unknown option: " : "unknown command: ") + std::string(command));
     const std::size_t wanted = command == "advise" ? 1 : 2;
-    if ((command != "compress" && command != "decompress" && command != "advise") || files.size() != wanted)
-        return usage();
+    if (files.size() != wanted)
+        return usage(std::string(command) + (wanted == 1 ? " needs one file" : " needs two files"));
 
     ProgressLine progress;
     try {

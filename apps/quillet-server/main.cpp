@@ -1,5 +1,6 @@
 // quillet-server: the game server without a window, for dedicated hosting and
 // black-box tests. Its first connection is the host (slot 1, seat 1).
+#include "cli/standardoptions.h"
 #include "net/guard.h"
 #include "net/tsock.h"
 #include "protocol/commands.h"
@@ -14,16 +15,17 @@
 
 namespace {
 
-void usage(FILE *out)
+quillet::cli::Program program()
 {
-    std::fprintf(out,
-                 "Usage: quillet-server [--port N] [--trick-pause MS] [--round-pause MS]"
-                 " [--bot-delay MS]\n"
-                 "  --port N           TCP port to listen on, all addresses (default %d; 0 = any free)\n"
-                 "  --trick-pause MS   pause before the next trick, at most 3000 (tests)\n"
-                 "  --round-pause MS   pause before the next round, at most 5000 (tests)\n"
-                 "  --bot-delay MS     computer players' delay, replacing the host's setting\n",
-                 quillet::kGamePort);
+    const std::string port = std::to_string(quillet::kGamePort);
+    return {"quillet-server",
+            "Usage: quillet-server [--port N] [--trick-pause MS] [--round-pause MS] [--bot-delay MS]\n"
+            "  --port N           TCP port to listen on, all addresses (default " + port + "; 0 = any free)\n"
+            "  --trick-pause MS   pause before the next trick, at most 3000 (tests)\n"
+            "  --round-pause MS   pause before the next round, at most 5000 (tests)\n"
+            "  --bot-delay MS     computer players' delay, replacing the host's setting\n"
+            "  --version          print the version and end\n"
+            "  --help             print this text and end\n"};
 }
 
 [[noreturn]] void fail(const std::string &text)
@@ -45,6 +47,8 @@ int readNumber(const char *option, const char *text, int lo, int hi)
 
 int main(int argc, char **argv)
 {
+    if (const auto status = quillet::cli::helpOrVersion(program(), argc, argv))
+        return *status;
     QCoreApplication app(argc, argv);
     quillet::Timings timings;
     int port = quillet::kGamePort;
@@ -52,10 +56,7 @@ int main(int argc, char **argv)
     for (int i = 1; i < argc; ++i) {
         const char *arg = argv[i];
         const char *value = i + 1 < argc ? argv[i + 1] : nullptr;
-        if (!std::strcmp(arg, "--help") || !std::strcmp(arg, "-h")) {
-            usage(stdout);
-            return 0;
-        } else if (!std::strcmp(arg, "--port")) {
+        if (!std::strcmp(arg, "--port")) {
             port = readNumber(arg, value, 0, 65535);
             ++i;
         } else if (!std::strcmp(arg, "--trick-pause")) {
@@ -69,8 +70,7 @@ int main(int argc, char **argv)
             timings.botDelayMs = readNumber(arg, value, 0, 60000);
             ++i;
         } else {
-            usage(stderr);
-            fail(std::string("unknown option: ") + arg);
+            return quillet::cli::usageError(program(), std::string("unknown option: ") + arg);
         }
     }
 

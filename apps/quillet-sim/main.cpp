@@ -3,6 +3,7 @@
 //   quillet-sim [--type h|f|m] [--games N] [--seed S]
 #include "simhost.h"
 
+#include "cli/standardoptions.h"
 
 #include <algorithm>
 #include <chrono>
@@ -16,11 +17,16 @@ using namespace quillet;
 
 namespace {
 
-int usage()
-{
-    std::fprintf(stderr, "usage: quillet-sim [--type h|f|m] [--games N] [--seed S]\n");
-    return 2;
-}
+const cli::Program kProgram{
+    "quillet-sim",
+    "Usage: quillet-sim [--type h|f|m] [--games N] [--seed S]\n"
+    "  --type h|f|m   game type: Half, Full (default) or Vale\n"
+    "  --games N      number of games to play (default 10000)\n"
+    "  --seed S       seed of the deals (default: from the clock)\n"
+    "  --version      print the version and end\n"
+    "  --help         print this text and end\n"};
+
+int usage() { return cli::usageError(kProgram, {}); }
 
 double cpuSeconds()
 {
@@ -130,6 +136,8 @@ int run(int argc, char **argv)
 
 int main(int argc, char **argv)
 {
+    if (const auto status = cli::helpOrVersion(kProgram, argc, argv))
+        return *status;
     try {
         return run(argc, argv);
     } catch (const std::exception &e) {

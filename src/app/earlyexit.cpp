@@ -1,6 +1,6 @@
 #include "app/earlyexit.h"
 
-#include <cstdio>
+#include "cli/standardoptions.h"
 
 namespace quillet {
 
@@ -9,6 +9,10 @@ Options readOptions(const QStringList &arguments, const QStringList &withValue)
     Options o;
     for (qsizetype i = 0; i < arguments.size(); ++i) {
         const QString &a = arguments[i];
+        if (a == "--") {
+            o.positional << arguments.mid(i + 1);
+            break;
+        }
         if (a == "--help" || a == "-h") {
             o.help = true;
         } else if (a == "--version") {
@@ -19,6 +23,9 @@ Options readOptions(const QStringList &arguments, const QStringList &withValue)
                 return o;
             }
             o.values[a] = arguments[++i];
+        } else if (a.startsWith("--")) {
+            o.error = "unknown option: " + a;
+            return o;
         } else {
             o.positional << a;
         }
@@ -50,18 +57,13 @@ QStringList argumentsOf(int argc, char **argv)
 std::optional<int> earlyExit(const char *program, const QString &error, bool help, bool version,
                              const QString &usage, const char *versionText)
 {
-    if (!error.isEmpty()) {
-        std::fprintf(stderr, "%s: %s\n%s", program, qPrintable(error), qPrintable(usage));
-        return 2;
-    }
-    if (help) {
-        std::fputs(qPrintable(usage), stdout);
-        return 0;
-    }
-    if (version) {
-        std::printf("%s %s\n", program, versionText);
-        return 0;
-    }
+    const cli::Program p{program, usage.toStdString(), versionText};
+    if (!error.isEmpty())
+        return cli::usageError(p, error.toStdString());
+    if (help)
+        return cli::printUsage(p);
+    if (version)
+        return cli::printVersion(p);
     return std::nullopt;
 }
 

@@ -21,7 +21,9 @@ struct Options {
 };
 
 // Reads --help, -h, --version and the options named in `withValue`, each
-// followed by a non-empty value, anywhere on the line.
+// followed by a non-empty value, anywhere on the line. Any other word that
+// starts with "--" is an unknown option (an error); one dash is a word, so a
+// name such as "-=Bob=-" passes. After "--" every word is positional.
 Options readOptions(const QStringList &arguments, const QStringList &withValue);
 
 // The port an option names, 1..65535; `fallback` when it was not given.
@@ -33,7 +35,8 @@ QStringList argumentsOf(int argc, char **argv);
 
 // An unusable command line prints `error` and the usage on stderr (exit 2);
 // --help prints the usage and --version "program version" on stdout (exit
-// 0). Otherwise nullopt: the program goes on.
+// 0), worded as by every other program (cli/standardoptions.h). Otherwise
+// nullopt: the program goes on.
 std::optional<int> earlyExit(const char *program, const QString &error, bool help, bool version,
                              const QString &usage, const char *versionText);
 

@@ -7,6 +7,7 @@
 #include "server/tserver.h"
 #include "settings/profile.h"
 #include "app/singleinstance.h"
+#include "app/terminationsignals.h"
 #include "windows/smallwindows.h"
 #include "windows/tgamestart.h"
 #include "windows/tlasttrick.h"
@@ -69,7 +70,8 @@ QString usageText()
         "  --port N         use game port N instead of 7772\n"
         "  --lobby-port N   tell the lobby at 127.0.0.1 port N (not 9001) that a game is open\n"
         "  --version        print the version and end\n"
-        "  --help           print this text and end\n");
+        "  --help           print this text and end\n"
+        "  --               end of options: a NAME after it may start with \"-\"\n");
 }
 
 QuilletApp::QuilletApp(const CommandLine &commandLine)
@@ -155,6 +157,8 @@ int runQuillet(int argc, char **argv)
     QApplication app(argc, argv);
     QApplication::setApplicationName("Quillet");
     QApplication::setApplicationDisplayName("Quillet");
+    // Wayland compositors match the window to its menu entry (and icon) by this.
+    QGuiApplication::setDesktopFileName(QStringLiteral(QUILLET_APP_ID));
     const QString home = cl.home.isEmpty() ? QCoreApplication::applicationDirPath() : cl.home;
     SingleInstance instance(SingleInstance::keyFor(home));
     if (instance.anotherRuns())
@@ -172,6 +176,13 @@ int runQuillet(int argc, char **argv)
             t->showNormal();
         t->raise();
         t->activateWindow();
+    });
+    // Ending the session (or Ctrl+C) is File > Exit: the table closes and the
+    // files are saved as the windows go.
+    TerminationSignals terminationSignals;
+    QObject::connect(&terminationSignals, &TerminationSignals::received, quillet.table(), [&] {
+        quillet.table()->close();
+        QCoreApplication::quit(); // also when the table was never shown
     });
     quillet.start();
     return app.exec();

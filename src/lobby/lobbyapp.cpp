@@ -57,8 +57,9 @@ int runLobby(int argc, char **argv)
     // and the lobby shares that file.
     QApplication::setApplicationName("Quillet");
     QApplication::setApplicationDisplayName("Zolvex Lobby");
-    QApplication::setDesktopFileName("zolvexlobby");
-    QApplication::setWindowIcon(QIcon::fromTheme("zolvexlobby", QIcon::fromTheme("quillet")));
+    QApplication::setDesktopFileName(QStringLiteral(QUILLET_LOBBY_APP_ID));
+    // The game's installed icon; the menu entry names it too.
+    QApplication::setWindowIcon(QIcon::fromTheme(QStringLiteral(QUILLET_APP_ID)));
 
     LobbyConfig config;
     if (!cl.home.isEmpty()) {

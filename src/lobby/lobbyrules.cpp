@@ -174,22 +174,28 @@ QStringList withOptions(QStringList args, const GameOptions &options)
     return args;
 }
 
+// The game's words after "--": a name such as "-h" or "--port" stays a name.
+QStringList withWords(QStringList args, const QStringList &words)
+{
+    return args << QStringLiteral("--") << words;
+}
+
 } // namespace
 
 QStringList hostArguments(const QString &name, int port, const GameOptions &options)
 {
-    QStringList args{name.trimmed(), QStringLiteral("127.0.0.1"), QStringLiteral("true")};
+    QStringList args;
     if (port != kDefaultGamePort)
         args << QStringLiteral("--port") << QString::number(port);
-    return withOptions(args, options);
+    return withWords(withOptions(args, options), {name.trimmed(), QStringLiteral("127.0.0.1"), QStringLiteral("true")});
 }
 
 QStringList joinArguments(const QString &name, const JoinAddress &address, const GameOptions &options)
 {
-    QStringList args{name.trimmed(), address.host, QStringLiteral("join")};
+    QStringList args;
     if (address.port)
         args << QStringLiteral("--port") << QString::number(address.port);
-    return withOptions(args, options);
+    return withWords(withOptions(args, options), {name.trimmed(), address.host, QStringLiteral("join")});
 }
 
 QStringList soloArguments(const GameOptions &options)

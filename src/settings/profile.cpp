@@ -75,7 +75,10 @@ QString homeDirectory(const QString &homeOverride, QStandardPaths::StandardLocat
         return homeOverride;
     }
     const QString exeDir = QCoreApplication::applicationDirPath();
-    if (!exeDir.isEmpty() && QFileInfo(exeDir).isWritable())
+    // An installed game (/usr/games, /usr/local/games) keeps no files beside itself,
+    // even when root runs it.
+    const bool systemFolder = exeDir.startsWith(QLatin1String("/usr/"));
+    if (!exeDir.isEmpty() && !systemFolder && QFileInfo(exeDir).isWritable())
         return exeDir;
     const QString dir = QStandardPaths::writableLocation(fallback);
     QDir().mkpath(dir);

@@ -108,11 +108,8 @@ QPixmap gameType(char letter, qreal dpr)
     return pm;
 }
 
-QPixmap logo(qreal dpr)
+void paintLogo(QPainter &p)
 {
-    QPixmap pm = canvas(QSize(64, 64), dpr);
-    QPainter p;
-    begin(p, pm);
     // Three cards fanned out: a back, the ace of hearts and the ace of spades.
     const QRectF card(-14, -49, 28, 40);
     const qreal angles[3] = {-19, 0, 19};
@@ -167,6 +164,14 @@ QPixmap logo(qreal dpr)
     p.setPen(QPen(QColor(0x18, 0x18, 0x20), 1.7, Qt::SolidLine, Qt::RoundCap));
     p.drawLine(QPointF(0, 0.1), QPointF(4, 0));
     p.restore();
+}
+
+QPixmap logo(qreal dpr)
+{
+    QPixmap pm = canvas(QSize(kLogoSize, kLogoSize), dpr);
+    QPainter p;
+    begin(p, pm);
+    paintLogo(p);
     return pm;
 }
 

@@ -35,5 +35,9 @@ QPixmap smileyFace(int index, qreal dpr); // 0..17
 QPixmap button(const QString &caption, QSize size, bool pressed, qreal dpr);
 QPixmap gameType(char letter, qreal dpr);
 QPixmap logo(qreal dpr);
+// The logo in logical coordinates 0..kLogoSize, onto any painter: the window icon,
+// and the installed icon files (bitmaps and the scalable one) drawn by tools/.
+inline constexpr int kLogoSize = 64;
+void paintLogo(QPainter &p);
 
 } // namespace quillet::pictures::paint

@@ -33,6 +33,23 @@ private slots:
         QVERIFY(usageText().contains("--lobby-port N"));
     }
 
+    void optionsAndWords()
+    {
+        // A name may start with one dash; two dashes make an option, known or not.
+        CommandLine cl = parseCommandLine({"-=Bob=-", "10.0.0.2", "true"});
+        QVERIFY(cl.error.isEmpty());
+        QCOMPARE(cl.params, (QStringList{"-=Bob=-", "10.0.0.2", "true"}));
+        QCOMPARE(parseCommandLine({"Bob", "--frobnicate"}).error, QString("unknown option: --frobnicate"));
+        // After "--" every word is a parameter, even one that looks like an option, as
+        // the lobby passes the player's name.
+        cl = parseCommandLine({"--port", "7001", "--", "--port", "host", "-h"});
+        QVERIFY(cl.error.isEmpty());
+        QVERIFY(!cl.help);
+        QCOMPARE(cl.port, 7001);
+        QCOMPARE(cl.params, (QStringList{"--port", "host", "-h"}));
+        QVERIFY(usageText().contains("--  "));
+    }
+
     // A multi-player start calls the lobby at the port it was given.
     void multiPlayerStartCallsTheLobby()
     {

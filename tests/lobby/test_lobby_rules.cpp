@@ -184,21 +184,23 @@ void TestLobbyRules::recentList()
 void TestLobbyRules::gameCommandLines()
 {
     const GameOptions plain;
-    QCOMPARE(hostArguments(" Ann ", 7772, plain), (QStringList{"Ann", "127.0.0.1", "true"}));
-    QCOMPARE(hostArguments("Ann", 7001, plain), (QStringList{"Ann", "127.0.0.1", "true", "--port", "7001"}));
-    QCOMPARE(joinArguments("Bo", parseAddress("Example.com"), plain), (QStringList{"Bo", "example.com", "join"}));
+    QCOMPARE(hostArguments(" Ann ", 7772, plain), (QStringList{"--", "Ann", "127.0.0.1", "true"}));
+    QCOMPARE(hostArguments("Ann", 7001, plain), (QStringList{"--port", "7001", "--", "Ann", "127.0.0.1", "true"}));
+    QCOMPARE(joinArguments("Bo", parseAddress("Example.com"), plain), (QStringList{"--", "Bo", "example.com", "join"}));
+    // Options first: after "--" a name that looks like one stays the name.
+    QCOMPARE(hostArguments("-h", 7772, plain), (QStringList{"--", "-h", "127.0.0.1", "true"}));
     // A port given is passed on, even the default one.
     QCOMPARE(joinArguments("Bo", parseAddress("10.0.0.5:7772"), plain),
-             (QStringList{"Bo", "10.0.0.5", "join", "--port", "7772"}));
+             (QStringList{"--port", "7772", "--", "Bo", "10.0.0.5", "join"}));
     QCOMPARE(soloArguments(plain), QStringList());
 
     const GameOptions home{"/tmp/a b", kDefaultLobbyPort};
-    QCOMPARE(hostArguments("Ann", 7772, home), (QStringList{"Ann", "127.0.0.1", "true", "--home", "/tmp/a b"}));
+    QCOMPARE(hostArguments("Ann", 7772, home), (QStringList{"--home", "/tmp/a b", "--", "Ann", "127.0.0.1", "true"}));
     QCOMPARE(soloArguments(home), (QStringList{"--home", "/tmp/a b"}));
 
     const GameOptions both{"/h", 9100};
     QCOMPARE(joinArguments("Bo", parseAddress("h:7001"), both),
-             (QStringList{"Bo", "h", "join", "--port", "7001", "--home", "/h", "--lobby-port", "9100"}));
+             (QStringList{"--port", "7001", "--home", "/h", "--lobby-port", "9100", "--", "Bo", "h", "join"}));
     // A solo game never calls the lobby.
     QCOMPARE(soloArguments(both), (QStringList{"--home", "/h"}));
 }

@@ -203,7 +203,7 @@ void TestLobbyWindow::hostCommandLines()
 
     Control::Game *g = startGame(w, w->button_host);
     QVERIFY(g);
-    QCOMPARE(g->argv, (QStringList{"Ann", "127.0.0.1", "true", "--home", home_->path(), "--lobby-port", lobbyPort}));
+    QCOMPARE(g->argv, (QStringList{"--home", home_->path(), "--lobby-port", lobbyPort, "--", "Ann", "127.0.0.1", "true"}));
     QCOMPARE(w->label_status->text(), QString("In a game"));
     for (QWidget *c : std::initializer_list<QWidget *>{w->button_host, w->button_join, w->button_solo, w->edit_name,
                                                         w->spin_port, w->combo_address})
@@ -219,8 +219,8 @@ void TestLobbyWindow::hostCommandLines()
     w->spin_port->setValue(port);
     g = startGame(w, w->button_host);
     QVERIFY(g);
-    QCOMPARE(g->argv, (QStringList{"Ann", "127.0.0.1", "true", "--port", QString::number(port), "--home",
-                                   home_->path(), "--lobby-port", lobbyPort}));
+    QCOMPARE(g->argv, (QStringList{"--port", QString::number(port), "--home", home_->path(), "--lobby-port",
+                                   lobbyPort, "--", "Ann", "127.0.0.1", "true"}));
     endGame(w, g);
 }
 
@@ -232,8 +232,8 @@ void TestLobbyWindow::joinAndSoloCommandLines()
     w->combo_address->setEditText(" Game.Example.com:7001 ");
     Control::Game *g = startGame(w, w->button_join);
     QVERIFY(g);
-    QCOMPARE(g->argv, (QStringList{"Bo", "game.example.com", "join", "--port", "7001", "--home", home_->path(),
-                                   "--lobby-port", lobbyPort}));
+    QCOMPARE(g->argv, (QStringList{"--port", "7001", "--home", home_->path(), "--lobby-port", lobbyPort, "--", "Bo",
+                                   "game.example.com", "join"}));
     QVERIFY(w->label_message->text().startsWith("Joining the game at game.example.com:7001"));
     endGame(w, g);
 
@@ -243,7 +243,7 @@ void TestLobbyWindow::joinAndSoloCommandLines()
     QTest::keyClick(w->combo_address->lineEdit(), Qt::Key_Return);
     QTRY_COMPARE_WITH_TIMEOUT(control_->reportedCount(), before + 1, 10000);
     QCOMPARE(control_->last()->argv,
-             (QStringList{"Bo", "10.0.0.5", "join", "--home", home_->path(), "--lobby-port", lobbyPort}));
+             (QStringList{"--home", home_->path(), "--lobby-port", lobbyPort, "--", "Bo", "10.0.0.5", "join"}));
     endGame(w, control_->last());
 
     // Solo needs no name and never calls the lobby.
