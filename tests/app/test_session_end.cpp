@@ -84,7 +84,10 @@ private slots:
         QVERIFY(port > 0);
         QProcess table;
         table.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-        table.start(QStringLiteral(QUILLET_PATH), {"--home", home.path(), "--port", QString::number(port)});
+        // A hosted game: a solo game listens on a port of its own choosing.
+        table.start(QStringLiteral(QUILLET_PATH), {"--home", home.path(), "--port", QString::number(port),
+                                                   "--lobby-port", QString::number(freePort()), "You",
+                                                   "127.0.0.1", "true"});
         QVERIFY(table.waitForStarted());
 
         // A peer that logs in to the same server sees the table's own login ("You").
