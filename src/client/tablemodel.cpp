@@ -293,6 +293,12 @@ bool TableModel::stats(const toTable::Stats &m)
     cardsPerHand_ = scheduledCards(m.type, m.round);
     defaultNamesForWaiting();
     restoreOpenTrick();
+    // Nor are the other seats' hands told; each holds the round's cards less
+    // the tricks done and the card it has on the table.
+    const int done = completedTricks();
+    for (int s = 1; s <= kSeats; ++s)
+        if (s != myseat_)
+            faceDown_[std::size_t(s)] = std::max(0, cardsPerHand_ - done - (played_[std::size_t(s)] != 0 ? 1 : 0));
     return true;
 }
 

@@ -181,6 +181,8 @@ void Tchat::stats(const toTable::Stats &m)
     showTrumpCard();
     setGameType(m.type);
     showNames();
+    for (int s = 1; s <= kSeats; ++s)
+        drawFan(s);
 }
 
 } // namespace quillet

@@ -2,6 +2,7 @@
 // over TCP on 127.0.0.1, each seated player plays through its own window.
 #include "autoplayer.h"
 #include "client/tchat.h"
+#include "testports.h"
 #include "server/tserver.h"
 #include "app/quilletapp.h"
 #include "ui/pictures.h"
@@ -36,6 +37,7 @@ private slots:
             CommandLine cl;
             cl.home = homes.back()->path();
             cl.port = port;
+            cl.lobbyPort = quietLobbyPort(); // no lobby of the machine's hears from a test
             apps.push_back(std::make_unique<QuilletApp>(cl));
             apps.back()->table()->messageBox = [&boxes](const QString &text) { boxes << text; };
         }

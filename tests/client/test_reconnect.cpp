@@ -3,6 +3,7 @@
 // stays out, a solo game starts whatever holds the game port, and hosting on
 // a taken port says so.
 #include "client/tchat.h"
+#include "testports.h"
 #include "server/tserver.h"
 #include "app/quilletapp.h"
 #include "chat/chatpane.h"
@@ -20,13 +21,6 @@ using namespace quillet;
 
 namespace {
 
-int freePort()
-{
-    QTcpServer probe;
-    probe.listen(QHostAddress::LocalHost, 0);
-    return probe.serverPort();
-}
-
 bool chatHas(Tchat *t, const QString &text)
 {
     for (int i = 0; i < t->chatPane()->paragraphCount(); ++i)
@@ -43,6 +37,7 @@ struct Players {
             CommandLine cl;
             cl.home = homes.back()->path();
             cl.port = port;
+            cl.lobbyPort = quietLobbyPort(); // no lobby of the machine's hears from a test
             apps.push_back(std::make_unique<QuilletApp>(cl));
             apps.back()->table()->messageBox = [this](const QString &text) { boxes << text; };
         }

@@ -2,6 +2,7 @@
 // the test playing seat 1 through the same handlers as the mouse.
 #include "autoplayer.h"
 #include "client/tchat.h"
+#include "testports.h"
 #include "protocol/cards.h"
 #include "server/tserver.h"
 #include "app/quilletapp.h"
@@ -22,16 +23,6 @@
 
 using namespace quillet;
 
-namespace {
-
-int freePort()
-{
-    QTcpServer probe;
-    probe.listen(QHostAddress::LocalHost, 0);
-    return probe.serverPort();
-}
-
-} // namespace
 
 class TestSoloGame : public QObject {
     Q_OBJECT

@@ -1,6 +1,7 @@
 // The table window driven through its handlers, as the server's messages and
 // the mouse drive it, with no connection.
 #include "client/tchat.h"
+#include "testports.h"
 #include "protocol/message.h"
 #include "chat/chatpane.h"
 #include "app/quilletapp.h"
@@ -21,6 +22,7 @@
 #include <QLineEdit>
 #include <QTemporaryDir>
 #include <QTimer>
+#include <QTcpServer>
 #include <QTest>
 
 using namespace quillet;
@@ -33,6 +35,7 @@ struct Table {
     {
         CommandLine cl;
         cl.home = home.path();
+        cl.lobbyPort = quietLobbyPort(); // no lobby of the machine's hears from a test
         app = std::make_unique<QuilletApp>(cl);
         t = app->table();
         t->sendHook = [this](const std::string &m) { sent.push_back(m.substr(0, m.size() - 1)); };

@@ -279,6 +279,11 @@ private slots:
         QCOMPARE(m.ledSuit(), 1);
         const std::vector<PlayedCard> expected{{4, 9, 5}, {1, 5, 5}};
         QCOMPARE(m.history(), expected); // four tricks were taken before this one
+        // The others' hands: seven cards less four tricks, less the card on the table.
+        QCOMPARE(m.faceDown(1), 2);
+        QCOMPARE(m.faceDown(2), 3);
+        QCOMPARE(m.faceDown(4), 2);
+        QCOMPARE(m.faceDown(3), 0);  // the own hand is shown face up
         feed(m, {"CMD_nextplayer+f+3"});
         QCOMPARE(mayPlay(m), (Cards{2}));
 
