@@ -36,13 +36,6 @@ int scheduledCards(GameType t, int round)
     return std::clamp(n, 0, kHandSlots);
 }
 
-template <class... F>
-struct Overloaded : F... {
-    using F::operator()...;
-};
-template <class... F>
-Overloaded(F...) -> Overloaded<F...>;
-
 } // namespace
 
 std::string_view TableModel::defaultName(int seat)

@@ -67,10 +67,12 @@ Decoded<ToServer> upLogin(std::string_view f)
     return m;
 }
 
-Decoded<ToServer> upStartGame(std::string_view f)
+// The same two fields both ways: the starter's name and the game's letter.
+template <class T, class Variant>
+Decoded<Variant> startGame(std::string_view f)
 {
     FieldReader r(f);
-    toServer::StartGame m;
+    T m;
     m.name = std::string(r.next());
     const auto type = gameTypeField(r);
     if (!type)
@@ -218,18 +220,6 @@ Decoded<ToTable> downStats(std::string_view f)
     if (!lenientInt(r, m.turn, 0, 5) || !lenientInt(r, m.bidder, 0, kSeats)
         || !lenientInt(r, m.round, 0, 24) || !lenientInt(r, m.trumpcard, 0, kNoTrumpCard))
         return {};
-    const auto type = gameTypeField(r);
-    if (!type)
-        return {};
-    m.type = *type;
-    return m;
-}
-
-Decoded<ToTable> downStartGame(std::string_view f)
-{
-    FieldReader r(f);
-    toTable::StartGame m;
-    m.name = std::string(r.next());
     const auto type = gameTypeField(r);
     if (!type)
         return {};
@@ -404,7 +394,7 @@ struct Entry {
 
 constexpr Entry<Decoded<ToServer>> kToServer[] = {
     {cmd::logininfo, upLogin},
-    {cmd::startgame, upStartGame},
+    {cmd::startgame, startGame<toServer::StartGame, ToServer>},
     {cmd::bid, upBid},
     {cmd::mychoose, upMyChoose},
     {cmd::playcard, upPlayCard},
@@ -427,7 +417,7 @@ constexpr Entry<Decoded<ToTable>> kToTable[] = {
     {cmd::newplayerstuff, downNewPlayerStuff},
     {cmd::stats, downStats},
     {cmd::playerdisconnected, downSlotName<toTable::PlayerDisconnected>},
-    {cmd::startgame, downStartGame},
+    {cmd::startgame, startGame<toTable::StartGame, ToTable>},
     {cmd::startround, downStartRound},
     {cmd::trump, downTrump},
     {cmd::bid, downBid},

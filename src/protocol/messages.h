@@ -221,6 +221,14 @@ constexpr std::size_t alternativeIndex()
         return alternativeIndex<T, Variant, I + 1>();
 }
 
+// One visitor from several lambdas, for std::visit over a message variant.
+template <class... F>
+struct Overloaded : F... {
+    using F::operator()...;
+};
+template <class... F>
+Overloaded(F...) -> Overloaded<F...>;
+
 // ---- decoding ------------------------------------------------------------
 std::optional<ToServer> decodeToServer(std::string_view entry);
 std::optional<ToTable> decodeToTable(std::string_view entry);

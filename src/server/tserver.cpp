@@ -9,13 +9,6 @@ namespace quillet {
 namespace {
 constexpr int kFirstSlot = 1;
 constexpr int kLastSlot = kSlots;
-
-template <class... F>
-struct Overloaded : F... {
-    using F::operator()...;
-};
-template <class... F>
-Overloaded(F...) -> Overloaded<F...>;
 } // namespace
 
 TServer::TServer(QObject *parent)

@@ -29,25 +29,42 @@ bool chatHas(Tchat *t, const QString &text)
     return false;
 }
 
+// One player's table with a home of its own; message boxes are collected.
+struct OneTable {
+    explicit OneTable(int port, bool quietLobby = true)
+    {
+        CommandLine cl;
+        cl.home = home.path();
+        cl.port = port;
+        if (quietLobby)
+            cl.lobbyPort = quietLobbyPort(); // no lobby of the machine's hears from a test
+        app = std::make_unique<QuilletApp>(cl);
+        app->table()->messageBox = [this](const QString &text) { boxes << text; };
+    }
+    Tchat *table() const { return app->table(); }
+
+    QTemporaryDir home;
+    std::unique_ptr<QuilletApp> app;
+    QStringList boxes;
+};
+
 struct Players {
     explicit Players(int port)
     {
-        for (int i = 0; i < 3; ++i) {
-            homes.push_back(std::make_unique<QTemporaryDir>());
-            CommandLine cl;
-            cl.home = homes.back()->path();
-            cl.port = port;
-            cl.lobbyPort = quietLobbyPort(); // no lobby of the machine's hears from a test
-            apps.push_back(std::make_unique<QuilletApp>(cl));
-            apps.back()->table()->messageBox = [this](const QString &text) { boxes << text; };
-        }
+        for (int i = 0; i < 3; ++i)
+            tables.push_back(std::make_unique<OneTable>(port));
     }
-    Tchat *table(int i) const { return apps[std::size_t(i)]->table(); }
-    TServer &server() const { return *apps[0]->windows().server; }
+    Tchat *table(int i) const { return tables[std::size_t(i)]->table(); }
+    TServer &server() const { return *tables[0]->app->windows().server; }
+    QStringList boxes() const
+    {
+        QStringList all;
+        for (const auto &t : tables)
+            all << t->boxes;
+        return all;
+    }
 
-    std::vector<std::unique_ptr<QTemporaryDir>> homes;
-    std::vector<std::unique_ptr<QuilletApp>> apps;
-    QStringList boxes;
+    std::vector<std::unique_ptr<OneTable>> tables;
 };
 
 } // namespace
@@ -108,7 +125,7 @@ private slots:
         QCOMPARE(cy->seat(3).label_playername->pos(), QPoint(122, 298));
         QCOMPARE(cy->seat(3).label_playername->text(), QString("Cy"));
         QCOMPARE(cy->seat(1).label_playername->text(), QString("Ann"));
-        QVERIFY2(p.boxes.isEmpty(), qPrintable(p.boxes.join('\n')));
+        QVERIFY2(p.boxes().isEmpty(), qPrintable(p.boxes().join('\n')));
     }
 
     // The host removes Bob: Bob's table is told and closes, and tries nothing.
@@ -143,28 +160,19 @@ private slots:
     {
         QTcpServer other;
         QVERIFY(other.listen(QHostAddress::Any, 0));
-        QTemporaryDir home;
-        CommandLine cl;
-        cl.home = home.path();
-        cl.port = other.serverPort();
-        QuilletApp app(cl);
-        QStringList boxes;
-        app.table()->messageBox = [&](const QString &text) { boxes << text; };
-        app.table()->processparams({});
-        QTRY_VERIFY_WITH_TIMEOUT(app.table()->model().loggedin(), 10000);
-        QVERIFY(app.windows().server->listeningPort() != int(other.serverPort()));
-        QCOMPARE(app.windows().server->listeningAddress(), std::string("127.0.0.1"));
+        OneTable solo(other.serverPort());
+        solo.table()->processparams({});
+        QTRY_VERIFY_WITH_TIMEOUT(solo.table()->model().loggedin(), 10000);
+        TServer *server = solo.app->windows().server;
+        QVERIFY(server->listeningPort() != int(other.serverPort()));
+        QCOMPARE(server->listeningAddress(), std::string("127.0.0.1"));
         // And with the usual game port itself held (by us, or by whatever has it now).
         QTcpServer usual;
         usual.listen(QHostAddress::Any, quint16(kGamePort));
-        QTemporaryDir home2;
-        CommandLine cl2;
-        cl2.home = home2.path();
-        QuilletApp app2(cl2);
-        app2.table()->messageBox = [&](const QString &text) { boxes << text; };
-        app2.table()->processparams({});
-        QTRY_VERIFY_WITH_TIMEOUT(app2.table()->model().loggedin(), 10000);
-        QVERIFY2(boxes.isEmpty(), qPrintable(boxes.join('\n')));
+        OneTable second(kGamePort);
+        second.table()->processparams({});
+        QTRY_VERIFY_WITH_TIMEOUT(second.table()->model().loggedin(), 10000);
+        QVERIFY2(solo.boxes.isEmpty() && second.boxes.isEmpty(), qPrintable((solo.boxes + second.boxes).join('\n')));
     }
 
     // Hosting on a taken port says which port and how to choose another, and
@@ -173,21 +181,15 @@ private slots:
     {
         QTcpServer other;
         QVERIFY(other.listen(QHostAddress::Any, 0));
-        QTemporaryDir home;
-        CommandLine cl;
-        cl.home = home.path();
-        cl.port = other.serverPort();
-        QuilletApp app(cl);
-        QStringList boxes;
-        app.table()->messageBox = [&](const QString &text) { boxes << text; };
-        app.table()->processparams({"Ann", "127.0.0.1", "true"});
+        OneTable host(other.serverPort());
+        host.table()->processparams({"Ann", "127.0.0.1", "true"});
         const QString port = QString::number(other.serverPort());
-        QCOMPARE(boxes.size(), 1);
-        QVERIFY(boxes[0].contains("Port " + port + " is already in use"));
-        QVERIFY(boxes[0].contains("--port"));
-        QVERIFY(chatHas(app.table(), "Port " + port + " is already in use"));
-        QVERIFY(!app.table()->StartHalfGame1->isEnabled());
-        QVERIFY(!app.table()->model().hosting());
+        QCOMPARE(host.boxes.size(), 1);
+        QVERIFY(host.boxes[0].contains("Port " + port + " is already in use"));
+        QVERIFY(host.boxes[0].contains("--port"));
+        QVERIFY(chatHas(host.table(), "Port " + port + " is already in use"));
+        QVERIFY(!host.table()->StartHalfGame1->isEnabled());
+        QVERIFY(!host.table()->model().hosting());
     }
 };
 
