@@ -2,7 +2,7 @@
 #include "server/gameengine.h"
 
 #include "protocol/cards.h"
-#include "server/handslots.h"
+#include "ai/handslots.h"
 
 namespace quillet {
 

@@ -4,25 +4,53 @@
 
 #include "protocol/cards.h"
 #include "server/computerplayer.h"
+#include "server/publicview.h"
+
+#include <ctime>
 
 namespace quillet {
+
+namespace {
+double threadCpuMs()
+{
+    timespec ts{};
+    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &ts);
+    return double(ts.tv_sec) * 1e3 + double(ts.tv_nsec) * 1e-6;
+}
+} // namespace
 
 void GameEngine::cbid(int n)
 {
     if (isSeat(n))
-        hisbid(n, computerBid(s_, n));
+        hisbid(n, expertSeat(n) ? expertChoice(n, Move::bid) : computerBid(s_, n));
 }
 
 void GameEngine::ctrump(int n)
 {
     if (isSeat(n))
-        mychoose(n, computerTrump(s_, n));
+        mychoose(n, expertSeat(n) ? expertChoice(n, Move::choose) : computerTrump(s_, n));
 }
 
 void GameEngine::cplay(int n)
 {
-    if (const int k = computerCard(s_, n))
+    if (const int k = expertSeat(n) ? expertChoice(n, Move::play) : computerCard(s_, n))
         playcard(n, k);
+}
+
+// Kept out of line: a game of Classic players pays nothing for it.
+int GameEngine::expertChoice(int n, Move move)
+{
+    const ai::View view = publicView(s_, n);
+    const double start = expertMeter_ ? threadCpuMs() : 0;
+    int choice = 0;
+    switch (move) {
+    case Move::bid: choice = expert_.bid(view); break;
+    case Move::choose: choice = expert_.trump(view); break;
+    case Move::play: choice = expert_.card(view); break;
+    }
+    if (expertMeter_)
+        expertMeter_(n, threadCpuMs() - start);
+    return choice;
 }
 
 // The timer was armed for one seat's move; by now that move may have been

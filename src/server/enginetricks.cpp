@@ -2,7 +2,7 @@
 #include "server/gameengine.h"
 
 #include "protocol/cards.h"
-#include "server/handslots.h"
+#include "ai/handslots.h"
 
 namespace quillet {
 
@@ -81,8 +81,12 @@ void GameEngine::finishtrick()
         w = isSeat(s_.turn) ? s_.turn : 1;
     tplayer &winner = s_.players[w];
     ++winner.tricks;
-    for (int seat = 1; seat <= kSeats; ++seat)
+    std::uint32_t trick = 0;
+    for (int seat = 1; seat <= kSeats; ++seat) {
+        trick |= std::uint32_t(s_.players[seat].played & 0xFF) << (8 * (seat - 1));
         s_.players[seat].played = 0;
+    }
+    s_.tricklog[std::size_t((s_.trickcount - 1) & 15)] = trick;
     broadcast(toTable::TrickWinner{w, winner.tricks});
 
     s_.ledsuit = 0;

@@ -13,7 +13,8 @@ namespace quillet {
 
 GameEngine::GameEngine(ServerState &state, EngineHost &host, Timings timings)
     : s_(state), host_(host), timings_(timings),
-      rng_(static_cast<std::uint64_t>(std::chrono::system_clock::now().time_since_epoch().count()))
+      rng_(static_cast<std::uint64_t>(std::chrono::system_clock::now().time_since_epoch().count())),
+      expert_(static_cast<std::uint64_t>(std::chrono::steady_clock::now().time_since_epoch().count()))
 {
     deferred_.reserve(8);
     [this]<std::size_t... I>(std::index_sequence<I...>) {
@@ -21,7 +22,11 @@ GameEngine::GameEngine(ServerState &state, EngineHost &host, Timings timings)
     }(std::make_index_sequence<std::variant_size_v<ToTable>>{});
 }
 
-void GameEngine::seedRandom(std::uint64_t seed) { rng_.seed(seed); }
+void GameEngine::seedRandom(std::uint64_t seed)
+{
+    rng_.seed(seed);
+    expert_.reseed(seed ^ 0x51A7E5EEDull);
+}
 
 void GameEngine::runDeferred()
 {

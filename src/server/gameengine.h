@@ -5,6 +5,7 @@
 // through EngineHost.
 #pragma once
 
+#include "ai/expert.h"
 #include "protocol/messages.h"
 #include "server/dealrandom.h"
 #include "server/enginehost.h"
@@ -14,6 +15,7 @@
 #include <array>
 #include <climits>
 #include <cstdint>
+#include <functional>
 #include <string_view>
 #include <utility>
 #include <vector>
@@ -29,6 +31,22 @@ public:
     void seedRandom(std::uint64_t seed);
     const Timings &timings() const { return timings_; }
     void setTimings(const Timings &t) { timings_ = t; }
+
+    // Who plays the computer seats, from their next decision on: every seat,
+    // or one seat (the simulator mixes levels).
+    void setComputerLevel(ComputerLevel level) { levels_.fill(level); }
+    void setComputerLevel(int seat, ComputerLevel level)
+    {
+        if (isSeat(seat))
+            levels_[std::size_t(seat)] = level;
+    }
+    ComputerLevel computerLevel(int seat = 1) const
+    {
+        return isSeat(seat) ? levels_[std::size_t(seat)] : ComputerLevel::classic;
+    }
+    // Told the CPU time of every Expert decision (the simulator's report).
+    using ExpertMeter = std::function<void(int seat, double cpuMs)>;
+    void setExpertMeter(ExpertMeter meter) { expertMeter_ = std::move(meter); }
 
     // Moves. A move that is not awaited from that seat does nothing.
     void startgame(std::string_view starter, GameType type);
@@ -75,7 +93,8 @@ public:
     // Computer players.
     void cbid(int n);
     void ctrump(int n);
-    void cplay(int n);
+    // One call site of playcard for the computer, so that it is inlined there.
+    [[gnu::noinline]] void cplay(int n);
 
     int waitaminuteTag() const { return waitaminuteTag_; }
     int computertimerTag() const { return computertimerTag_; }
@@ -136,6 +155,9 @@ private:
         if (isSlot(slot) && s_.players[std::size_t(slot)].connected)
             host_.send(slot, message);
     }
+    bool expertSeat(int n) const { return isSeat(n) && levels_[std::size_t(n)] == ComputerLevel::expert; }
+    // An Expert's decision for seat n, from the seat's public view.
+    [[gnu::noinline, gnu::cold]] int expertChoice(int n, Move move);
     void deal();
     void askBid();
     void allBidsIn();
@@ -185,6 +207,9 @@ private:
     EngineHost &host_;
     Timings timings_;
     DealRandom rng_;
+    ai::Expert expert_;
+    std::array<ComputerLevel, 5> levels_{};
+    ExpertMeter expertMeter_;
     int waitaminuteTag_ = 0;
     int computertimerTag_ = 0;
     bool waitaminutePending_ = false;

@@ -5,6 +5,7 @@
 #include "protocol/cards.h"
 
 #include <array>
+#include <cstdint>
 #include <string>
 
 class TSock;
@@ -35,6 +36,9 @@ struct Timings {
     int botDelayMs = -1;      // >= 0 replaces the host's botinterval (tests only)
 };
 
+// Who plays a computer seat.
+enum class ComputerLevel { classic, expert };
+
 struct ServerState {
     std::array<tplayer, 12> players;  // 1..9 connections, 10 only refuses, 0 and 11 unused
     int slotcount = 0;
@@ -56,6 +60,11 @@ struct ServerState {
     int trickcount = 0;
     std::array<int, 53> deck{};  // positions 1..52
     int deckpos = 0;
+    // The round's finished tricks as every table saw them: the four cards
+    // of trick t by seat, a byte each (seat 1 lowest), at t-1. Who led each
+    // follows from the first bidder and the trick winners; the open trick
+    // is on the table (played).
+    std::array<std::uint32_t, 16> tricklog{};
     int botinterval = 0;         // 0 until the host sends CMD_botspeed
     std::array<std::string, 5> botnames{"", "", "Klot", "Klick", "Kling"};
 
