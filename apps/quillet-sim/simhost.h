@@ -30,6 +30,7 @@ public:
     GameTally play(GameType type);
     void seed(std::uint64_t s) { engine_.seedRandom(s); }
     const ServerState &state() const { return state_; }
+    GameEngine &engine() { return engine_; }
     long long notices() const { return notices_; }
     long long stalls() const { return stalls_; }  // games left waiting with no timer
 

@@ -19,7 +19,15 @@ inline constexpr CardSet kAllCards = suitSet(1) | suitSet(2) | suitSet(3) | suit
 inline constexpr CardSet kAces = cardBit(13) | cardBit(26) | cardBit(39) | cardBit(52);
 inline constexpr CardSet kFaces = kAces | (kAces >> 1) | (kAces >> 2);
 
-inline int count(CardSet s) { return __builtin_popcountll(s); }
+// Counted by halves: the portable build has no population count instruction,
+// and the library call for it costs more than this.
+inline int count(CardSet s)
+{
+    s = s - ((s >> 1) & 0x5555555555555555ull);
+    s = (s & 0x3333333333333333ull) + ((s >> 2) & 0x3333333333333333ull);
+    s = (s + (s >> 4)) & 0x0F0F0F0F0F0F0F0Full;
+    return int((s * 0x0101010101010101ull) >> 56);
+}
 inline int lowestCard(CardSet s) { return s ? __builtin_ctzll(s) : 0; }
 inline int highestCard(CardSet s) { return s ? 63 - __builtin_clzll(s) : 0; }
 inline bool has(CardSet s, int card) { return (s & cardBit(card)) != 0; }

@@ -58,19 +58,19 @@ inline int lowest(const HandSlots &h, std::uint32_t among)
     return slot;
 }
 
-// The bid. `others` is the sum of the bids made so far this round; `last`
-// says the seat bids last (the dealer), where the Vale hook rule binds.
-inline int bid(const Hand &cards, GameType type, int numcards, int trumpsuit, int others, bool last)
+// The bid from the hand's number of trumps and of aces, kings and queens
+// (n mod 13 of 0, 12 or 11). `others` is the sum of the bids made so far
+// this round; `last` says the seat bids last (the dealer), where the Vale
+// hook rule binds.
+inline int bidFromCounts(int trumps, int faces, GameType type, int numcards, int others, bool last)
 {
-    const HandSlots h(cards);
     const bool vale = type == GameType::vale;
-    int est = slotCount(h.suit(trumpsuit));
+    int est = trumps;
     // With nothing bid yet a Vale bidder guesses from the hand size alone.
     if (vale && others == 0)
         est = numcards <= 5 ? 1 : numcards <= 9 ? 2 : 3;
-    // Every ace, king and queen (n mod 13 of 0, 12 or 11); a trump of those
-    // counts twice.
-    est += slotCount(h.faces());
+    // A trump honour counts twice.
+    est += faces;
 
     est = std::max(std::min(est, numcards), 0);
 
@@ -80,6 +80,23 @@ inline int bid(const Hand &cards, GameType type, int numcards, int trumpsuit, in
             est = 1;
     }
     return est;
+}
+
+inline int bid(const Hand &cards, GameType type, int numcards, int trumpsuit, int others, bool last)
+{
+    const HandSlots h(cards);
+    return bidFromCounts(slotCount(h.suit(trumpsuit)), slotCount(h.faces()), type, numcards, others, last);
+}
+
+// The strength of each suit 1..4 that the trump choice compares: one for
+// every card, three more for the ace, two for the king, one for the queen.
+inline int trumpFromStrengths(const int (&strength)[5])
+{
+    int best = 1;
+    for (int t = 2; t <= 4; ++t)
+        if (strength[t] > strength[best])
+            best = t;
+    return best * 13;
 }
 
 // The trump choice: the rank-13 card of the strongest suit (13, 26, 39 or
@@ -94,11 +111,7 @@ inline int trump(const Hand &cards)
         const int r = rankOf(card);
         strength[suitOf(card)] += 1 + (r == 13 ? 3 : r == 12 ? 2 : r == 11 ? 1 : 0);
     }
-    int best = 1;
-    for (int t = 2; t <= 4; ++t)
-        if (strength[t] > strength[best])
-            best = t;
-    return best * 13;
+    return trumpFromStrengths(strength);
 }
 
 // The hand slot to play, 0 for an empty hand. `top` is the highest card of

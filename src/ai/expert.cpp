@@ -123,7 +123,7 @@ int Expert::bid(const View &v)
     if ((legal & (legal - 1)) == 0)
         return __builtin_ctz(legal);
     const Knowledge k = learn(v);
-    Sampler sampler(v, k);
+    Sampler sampler(v, k, rng_);
     std::array<double, 14> total{};
     for (int n = 0; n < options_.bidDeals; ++n) {
         const Deal d = sampler.next(rng_);
@@ -148,7 +148,7 @@ int Expert::bid(const View &v)
 int Expert::trump(const View &v)
 {
     const Knowledge k = learn(v);
-    Sampler sampler(v, k);
+    Sampler sampler(v, k, rng_);
     std::array<double, 5> total{};
     for (int n = 0; n < options_.trumpDeals; ++n) {
         const Deal d = sampler.next(rng_);
@@ -176,7 +176,7 @@ int Expert::card(const View &v)
     if ((tried & (tried - 1)) == 0)
         return __builtin_ctz(tried) + 1;
     const Knowledge k = learn(v);
-    Sampler sampler(v, k);
+    Sampler sampler(v, k, rng_);
     std::array<double, 14> total{};
     for (int n = 0; n < options_.cardDeals; ++n) {
         const Deal d = sampler.next(rng_);

@@ -181,123 +181,187 @@ classic::Hand shuffledHand(CardSet cards, Random &rng)
     return h;
 }
 
-Sampler::Sampler(const View &v, const Knowledge &k) : v_(v), k_(k) {}
-
-bool Sampler::dealOnce(Random &rng, Deal &out) const
+Sampler::Sampler(const View &v, const Knowledge &k, Random &rng) : v_(v), k_(k)
 {
-    // Holders: the other seats, and 0 for the cards nobody holds (the rest
-    // of the deck in a Full or Half game).
-    std::array<int, 5> cap{};
-    std::array<CardSet, 5> out_{};
+    for (CardSet m = k_.pool; m; m &= m - 1)
+        cards_[std::size_t(n_++)] = std::uint8_t(lowestCard(m));
     int dealt = 0;
-    for (int s = 1; s <= kSeats; ++s) {
-        if (s == k_.me)
-            continue;
-        cap[std::size_t(s)] = k_.size[std::size_t(s)];
-        dealt += cap[std::size_t(s)];
-        if (level_ >= 1)
-            out_[std::size_t(s)] |= k_.voidOut[std::size_t(s)];
-        if (level_ >= 2 && k_.classic[std::size_t(s)])
-            out_[std::size_t(s)] |= k_.classicOut[std::size_t(s)];
+    for (int s = 1; s <= kSeats; ++s)
+        if (s != k_.me) {
+            size_[std::size_t(s)] = k_.size[std::size_t(s)];
+            dealt += size_[std::size_t(s)];
+        }
+    size_[0] = n_ - dealt;
+    constexpr int kDeals = 16;
+    for (;;) {
+        for (int s = 1; s <= kSeats; ++s) {
+            const auto i = std::size_t(s);
+            forbid_[i] = 0;
+            if (s == k_.me)
+                continue;
+            if (level_ >= 1)
+                forbid_[i] |= k_.voidOut[i];
+            if (level_ >= 2 && k_.classic[i])
+                forbid_[i] |= k_.classicOut[i];
+        }
+        bool found = false;
+        for (int t = 0; t < kDeals && !found; ++t)
+            found = dealOnce(rng) && (level_ < 3 || repair(rng));
+        if (found || level_ == 0)
+            break;
+        --level_;
     }
-    cap[0] = count(k_.pool) - dealt;
+    if (level_ == 0 && !dealOnce(rng)) {
+        // Only a View that contradicts itself gets here: deal in pool order.
+        hands_.fill(0);
+        int next = 0;
+        for (int s = 1; s <= kSeats; ++s)
+            for (int c = 0; c < size_[std::size_t(s)] && next < n_; ++c, ++next) {
+                hands_[std::size_t(s)] |= cardBit(cards_[std::size_t(next)]);
+                holder_[cards_[std::size_t(next)]] = std::uint8_t(s);
+            }
+        for (; next < n_; ++next) {
+            hands_[0] |= cardBit(cards_[std::size_t(next)]);
+            holder_[cards_[std::size_t(next)]] = 0;
+        }
+    }
+}
 
-    // The most constrained cards first; at random within a class.
-    std::array<std::uint8_t, 52> cards;
-    std::array<std::uint8_t, 52> allowed;
-    int n = 0;
-    for (CardSet m = k_.pool; m; m &= m - 1) {
-        const int c = lowestCard(m);
+// A first layout that respects the forbidden cards: the most constrained
+// cards first, each to a holder with room, weighted by the room left.
+bool Sampler::dealOnce(Random &rng)
+{
+    std::array<int, 5> room = size_;
+    std::array<std::uint8_t, 52> allowed{};
+    std::array<std::uint8_t, 52> order{};
+    for (int i = 0; i < n_; ++i) {
+        const int c = cards_[std::size_t(i)];
         unsigned a = 0;
         for (int h = 0; h <= kSeats; ++h)
-            if (cap[std::size_t(h)] > 0 && !has(out_[std::size_t(h)], c))
+            if (room[std::size_t(h)] > 0 && !has(forbid_[std::size_t(h)], c))
                 a |= 1u << h;
         if (a == 0)
             return false;
-        cards[std::size_t(n)] = std::uint8_t(c);
-        allowed[std::size_t(n)] = std::uint8_t(a);
-        ++n;
+        allowed[std::size_t(i)] = std::uint8_t(a);
+        order[std::size_t(i)] = std::uint8_t(i);
     }
-    for (int i = n; i > 1; --i) {
-        const int j = rng.below(i);
-        std::swap(cards[std::size_t(i - 1)], cards[std::size_t(j)]);
-        std::swap(allowed[std::size_t(i - 1)], allowed[std::size_t(j)]);
-    }
-    std::array<std::uint8_t, 52> order;
-    int o = 0;
-    for (int want = 1; want <= 5; ++want)
-        for (int i = 0; i < n; ++i)
-            if (__builtin_popcount(allowed[std::size_t(i)]) == want)
-                order[std::size_t(o++)] = std::uint8_t(i);
-
-    Deal d;
-    for (int j = 0; j < n; ++j) {
+    for (int i = n_; i > 1; --i)
+        std::swap(order[std::size_t(i - 1)], order[std::size_t(rng.below(i))]);
+    std::stable_sort(order.begin(), order.begin() + n_, [&](std::uint8_t x, std::uint8_t y) {
+        return __builtin_popcount(allowed[x]) < __builtin_popcount(allowed[y]);
+    });
+    hands_.fill(0);
+    for (int j = 0; j < n_; ++j) {
         const int i = order[std::size_t(j)];
         int total = 0;
         for (unsigned a = allowed[std::size_t(i)]; a; a &= a - 1)
-            total += cap[std::size_t(__builtin_ctz(a))];
+            total += room[std::size_t(__builtin_ctz(a))];
         if (total == 0)
             return false;
         int pick = rng.below(total);
         int h = 0;
         for (unsigned a = allowed[std::size_t(i)]; a; a &= a - 1) {
             h = __builtin_ctz(a);
-            pick -= cap[std::size_t(h)];
+            pick -= room[std::size_t(h)];
             if (pick < 0)
                 break;
         }
-        --cap[std::size_t(h)];
-        if (h != 0)
-            d.hands[std::size_t(h)] |= cardBit(cards[std::size_t(i)]);
+        --room[std::size_t(h)];
+        const int c = cards_[std::size_t(i)];
+        hands_[std::size_t(h)] |= cardBit(c);
+        holder_[std::size_t(c)] = std::uint8_t(h);
     }
-    d.hands[std::size_t(k_.me)] = v_.ownCards();
-    out = d;
     return true;
 }
 
-bool Sampler::checks(const Deal &d) const
+int Sampler::misfit(int holder, CardSet hand) const
 {
-    for (int s = 1; s <= kSeats; ++s) {
-        const auto i = std::size_t(s);
-        if (!k_.checkBid[i])
+    if (level_ < 3 || holder == 0)
+        return 0;
+    const auto i = std::size_t(holder);
+    int off = 0;
+    const CardSet full = hand | k_.playedBy[i];
+    if (k_.checkBid[i]) {
+        const int bid = classic::bidFromCounts(count(full & suitSet(k_.bidTrumpSuit)), count(full & kFaces),
+                                               v_.type, v_.numcards, k_.bidOthers[i], k_.bidLast[i]);
+        off += bid > v_.bids[i] ? bid - v_.bids[i] : v_.bids[i] - bid;
+    }
+    if (holder == k_.chooser) {
+        int strength[5] = {};
+        for (int s = 1; s <= 4; ++s) {
+            const CardSet suit = full & suitSet(s);
+            strength[s] = count(suit) + 3 * count(suit & kAces) + 2 * count(suit & (kAces >> 1)) +
+                          count(suit & (kAces >> 2));
+        }
+        off += classic::trumpFromStrengths(strength) != v_.trumpcard;
+    }
+    return off;
+}
+
+// Swaps that never move away from a fitting layout, until one fits.
+bool Sampler::repair(Random &rng)
+{
+    int off = 0;
+    for (int h = 1; h <= kSeats; ++h)
+        off += misfit(h, hands_[std::size_t(h)]);
+    for (int step = 0; off > 0 && step < 40 * n_ + 200; ++step) {
+        const int a = cards_[std::size_t(rng.below(n_))];
+        const int b = cards_[std::size_t(rng.below(n_))];
+        const int ha = holder_[std::size_t(a)], hb = holder_[std::size_t(b)];
+        if (ha == hb)
             continue;
-        const classic::Hand h = orderedHand(d.hands[i] | k_.playedBy[i]);
-        if (classic::bid(h, v_.type, v_.numcards, k_.bidTrumpSuit, k_.bidOthers[i], k_.bidLast[i]) != v_.bids[i])
-            return false;
+        const CardSet na = (hands_[std::size_t(ha)] & ~cardBit(a)) | cardBit(b);
+        const CardSet nb = (hands_[std::size_t(hb)] & ~cardBit(b)) | cardBit(a);
+        if ((na & forbid_[std::size_t(ha)]) || (nb & forbid_[std::size_t(hb)]))
+            continue;
+        const int before = misfit(ha, hands_[std::size_t(ha)]) + misfit(hb, hands_[std::size_t(hb)]);
+        const int after = misfit(ha, na) + misfit(hb, nb);
+        if (after > before)
+            continue;
+        hands_[std::size_t(ha)] = na;
+        hands_[std::size_t(hb)] = nb;
+        holder_[std::size_t(a)] = std::uint8_t(hb);
+        holder_[std::size_t(b)] = std::uint8_t(ha);
+        off += after - before;
     }
-    if (k_.chooser) {
-        const auto i = std::size_t(k_.chooser);
-        if (classic::trump(orderedHand(d.hands[i] | k_.playedBy[i])) != v_.trumpcard)
-            return false;
+    return off == 0;
+}
+
+void Sampler::walk(Random &rng, int steps)
+{
+    for (int step = 0; step < steps; ++step) {
+        const int a = cards_[std::size_t(rng.below(n_))];
+        const int b = cards_[std::size_t(rng.below(n_))];
+        const int ha = holder_[std::size_t(a)], hb = holder_[std::size_t(b)];
+        if (ha == hb)
+            continue;
+        const CardSet na = (hands_[std::size_t(ha)] & ~cardBit(a)) | cardBit(b);
+        const CardSet nb = (hands_[std::size_t(hb)] & ~cardBit(b)) | cardBit(a);
+        if ((na & forbid_[std::size_t(ha)]) || (nb & forbid_[std::size_t(hb)]))
+            continue;
+        if (misfit(ha, na) || misfit(hb, nb))
+            continue;
+        hands_[std::size_t(ha)] = na;
+        hands_[std::size_t(hb)] = nb;
+        holder_[std::size_t(a)] = std::uint8_t(hb);
+        holder_[std::size_t(b)] = std::uint8_t(ha);
     }
-    return true;
+}
+
+Deal Sampler::current() const
+{
+    Deal d;
+    for (int s = 1; s <= kSeats; ++s)
+        d.hands[std::size_t(s)] = hands_[std::size_t(s)];
+    d.hands[std::size_t(k_.me)] = v_.ownCards();
+    return d;
 }
 
 Deal Sampler::next(Random &rng)
 {
-    // Tries before a level is given up for the rest of the decision.
-    constexpr int kDealTries = 24;
-    constexpr int kCheckTries = 600;
-    Deal d;
-    for (;;) {
-        int dealFails = 0, checkFails = 0;
-        while (dealFails < kDealTries && checkFails < kCheckTries) {
-            if (!dealOnce(rng, d)) {
-                ++dealFails;
-                continue;
-            }
-            if (level_ < 3 || checks(d))
-                return d;
-            ++checkFails;
-        }
-        if (level_ == 0) {
-            // Sizes alone always fit the pool; only a broken View gets here.
-            d = Deal{};
-            d.hands[std::size_t(k_.me)] = v_.ownCards();
-            return d;
-        }
-        --level_;
-    }
+    if (n_ > 1)
+        walk(rng, 3 * n_);
+    return current();
 }
 
 } // namespace quillet::ai

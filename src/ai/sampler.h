@@ -39,23 +39,39 @@ struct Deal {
     std::array<CardSet, 5> hands{};
 };
 
+// Deals are drawn by a walk over the layouts that fit: a first one is dealt
+// at random (and repaired, card swap by card swap, until the Classic checks
+// hold), then each next deal is the last one after many random swaps of two
+// cards between holders, a swap being kept only when both hands still fit.
+// Every fitting layout is then as likely as any other, and a deal costs a
+// few hundred swaps instead of many redeals.
 class Sampler {
 public:
-    Sampler(const View &v, const Knowledge &k);
-    // The next deal. Constraints the sampler cannot meet (a seat that did not
-    // play by the Classic rules in a way they do not show) are dropped in
-    // turn: the Classic checks first, then the Classic exclusions, then, only
-    // for a View that contradicts itself, the voids.
+    Sampler(const View &v, const Knowledge &k, Random &rng);
     Deal next(Random &rng);
-    int level() const { return level_; }  // 3 all, 2 no bid/trump checks, 1 voids only, 0 sizes only
+    // What the deals respect: 3 everything, 2 not the Classic bid and trump
+    // checks, 1 the voids only, 0 the hand sizes only. A constraint that
+    // cannot be met (a seat that did not play by the Classic rules in a way
+    // they do not show) is dropped in that order.
+    int level() const { return level_; }
 
 private:
-    bool dealOnce(Random &rng, Deal &out) const;
-    bool checks(const Deal &d) const;
+    bool dealOnce(Random &rng);
+    bool repair(Random &rng);
+    void walk(Random &rng, int steps);
+    // How far a holder's hand is from what its seat showed; 0 when it fits.
+    int misfit(int holder, CardSet hand) const;
+    Deal current() const;
 
     const View &v_;
     Knowledge k_;
     int level_ = 3;
+    std::array<CardSet, 5> forbid_{};  // by holder; 0 is the cards nobody holds
+    std::array<int, 5> size_{};
+    std::array<CardSet, 5> hands_{};
+    std::array<std::uint8_t, 52> cards_{};
+    std::array<std::uint8_t, 53> holder_{};
+    int n_ = 0;
 };
 
 // The hand as a Classic player's slot array, the cards in a random order.
