@@ -13,9 +13,9 @@
 namespace quillet::ai {
 
 struct ExpertOptions {
-    int bidDeals = 48;
-    int trumpDeals = 64;
-    int cardDeals = 48;
+    int bidDeals = 128;
+    int trumpDeals = 200;
+    int cardDeals = 200;
     // How much the other seats' round scores count against the own.
     double othersWeight = 0.5;
 };
@@ -25,6 +25,7 @@ public:
     explicit Expert(std::uint64_t seed = 1, ExpertOptions options = {}) : rng_(seed), options_(options) {}
     void reseed(std::uint64_t seed) { rng_.reseed(seed); }
     const ExpertOptions &options() const { return options_; }
+    void setOptions(const ExpertOptions &o) { options_ = o; }
 
     // Each decision is legal for the View's seat: a bid 0..numcards that
     // keeps the Vale hook rule, a trump card 13, 26, 39, 52 or 53, a hand

@@ -47,6 +47,7 @@ public:
     // Told the CPU time of every Expert decision (the simulator's report).
     using ExpertMeter = std::function<void(int seat, double cpuMs)>;
     void setExpertMeter(ExpertMeter meter) { expertMeter_ = std::move(meter); }
+    ai::Expert &expert() { return expert_; }
 
     // Moves. A move that is not awaited from that seat does nothing.
     void startgame(std::string_view starter, GameType type);
