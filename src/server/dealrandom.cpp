@@ -30,10 +30,13 @@ inline std::uint64_t temper(std::uint64_t y)
 
 void DealRandom::seed_(std::uint64_t s)
 {
-    state_[0] = s;
+    // The word carried in a register: the simulator seeds every game.
+    std::uint64_t x = s;
+    state_[0] = x;
+#pragma GCC unroll 8
     for (int i = 1; i < kN; ++i) {
-        const std::uint64_t prev = state_[std::size_t(i - 1)];
-        state_[std::size_t(i)] = 6364136223846793005ull * (prev ^ (prev >> 62)) + std::uint64_t(i);
+        x = 6364136223846793005ull * (x ^ (x >> 62)) + std::uint64_t(i);
+        state_[std::size_t(i)] = x;
     }
     index_ = kN;
 }

@@ -31,9 +31,9 @@ void GameEngine::ctrump(int n)
         mychoose(n, expertSeat(n) ? expertChoice(n, Move::choose) : computerTrump(s_, n));
 }
 
-void GameEngine::cplay(int n)
+void GameEngine::expertPlay(int n)
 {
-    if (const int k = expertSeat(n) ? expertChoice(n, Move::play) : computerCard(s_, n))
+    if (const int k = expertChoice(n, Move::play))
         playcard(n, k);
 }
 

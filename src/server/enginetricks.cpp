@@ -1,12 +1,27 @@
 // Trick play, scoring and the end of the game.
 #include "server/gameengine.h"
 
-#include "protocol/cards.h"
 #include "ai/handslots.h"
+#include "protocol/cards.h"
+#include "server/computerplayer.h"
 
 namespace quillet {
 
-void GameEngine::playcard(int n, int k)
+void GameEngine::playcard(int n, int k) { playNow(n, k); }
+
+// The computer's card takes the same path as a person's, inlined here: a
+// Classic seat's move is the engine's hottest path.
+[[gnu::flatten]] void GameEngine::cplay(int n)
+{
+    if (expertSeat(n)) {
+        expertPlay(n);
+        return;
+    }
+    if (const int k = computerCard(s_, n))
+        playNow(n, k);
+}
+
+void GameEngine::playNow(int n, int k)
 {
     Entry entry(*this);
     if (!awaited(Move::play, n))

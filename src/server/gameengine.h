@@ -94,8 +94,7 @@ public:
     // Computer players.
     void cbid(int n);
     void ctrump(int n);
-    // One call site of playcard for the computer, so that it is inlined there.
-    [[gnu::noinline]] void cplay(int n);
+    void cplay(int n);
 
     int waitaminuteTag() const { return waitaminuteTag_; }
     int computertimerTag() const { return computertimerTag_; }
@@ -159,6 +158,8 @@ private:
     bool expertSeat(int n) const { return isSeat(n) && levels_[std::size_t(n)] == ComputerLevel::expert; }
     // An Expert's decision for seat n, from the seat's public view.
     [[gnu::noinline, gnu::cold]] int expertChoice(int n, Move move);
+    [[gnu::noinline, gnu::cold]] void expertPlay(int n);
+    [[gnu::always_inline]] inline void playNow(int n, int k);
     void deal();
     void askBid();
     void allBidsIn();
