@@ -20,10 +20,12 @@ quillet::cli::Program program()
     const std::string port = std::to_string(quillet::kGamePort);
     return {"quillet-server",
             "Usage: quillet-server [--port N] [--trick-pause MS] [--round-pause MS] [--bot-delay MS]\n"
+            "                      [--computer classic|expert]\n"
             "  --port N           TCP port to listen on, all addresses (default " + port + "; 0 = any free)\n"
             "  --trick-pause MS   pause before the next trick, at most 3000 (tests)\n"
             "  --round-pause MS   pause before the next round, at most 5000 (tests)\n"
             "  --bot-delay MS     computer players' delay, replacing the host's setting\n"
+            "  --computer LEVEL   who plays the computer seats: classic (default) or expert\n"
             "  --version          print the version and end\n"
             "  --help             print this text and end\n"};
 }
@@ -52,6 +54,7 @@ int main(int argc, char **argv)
     QCoreApplication app(argc, argv);
     quillet::Timings timings;
     int port = quillet::kGamePort;
+    quillet::ComputerLevel level = quillet::ComputerLevel::classic;
 
     for (int i = 1; i < argc; ++i) {
         const char *arg = argv[i];
@@ -69,6 +72,15 @@ int main(int argc, char **argv)
         } else if (!std::strcmp(arg, "--bot-delay")) {
             timings.botDelayMs = readNumber(arg, value, 0, 60000);
             ++i;
+        } else if (!std::strcmp(arg, "--computer")) {
+            if (value && !std::strcmp(value, "classic"))
+                level = quillet::ComputerLevel::classic;
+            else if (value && !std::strcmp(value, "expert"))
+                level = quillet::ComputerLevel::expert;
+            else
+                fail(std::string("bad value for --computer: ") + (value ? value : "(missing)") +
+                     " (expected classic or expert)");
+            ++i;
         } else {
             return quillet::cli::usageError(program(), std::string("unknown option: ") + arg);
         }
@@ -76,6 +88,7 @@ int main(int argc, char **argv)
 
     quillet::TServer server;
     server.setTimings(timings);
+    server.engine().setComputerLevel(level);
     server.setNoticeHandler([](const std::string &text) {
         std::fprintf(stderr, "%s\n", text.c_str());
         std::fflush(stderr);

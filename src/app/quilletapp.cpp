@@ -118,6 +118,9 @@ QuilletApp::QuilletApp(const CommandLine &commandLine)
         server->startListening(solo ? 0 : commandLine_.port, solo);
         return server->listeningPort();
     };
+    table_->setExpertComputers = [server](bool expert) {
+        server->engine().setComputerLevel(expert ? ComputerLevel::expert : ComputerLevel::classic);
+    };
 }
 
 QuilletApp::~QuilletApp() { delete table_; }

@@ -134,6 +134,10 @@ void Tchat::buildMenus()
     StartHalfGame1->setObjectName("StartHalfGame1");
     StartHalfGame1->setEnabled(false);
     connect(StartHalfGame1, &QAction::triggered, this, [this] { guarded([&] { StartHalfGame1Click(); }); });
+    Hint1 = file->addAction("Hint");
+    Hint1->setObjectName("Hint1");
+    Hint1->setShortcut(QKeySequence(Qt::Key_H));
+    connect(Hint1, &QAction::triggered, this, [this] { guarded([&] { hintClick(); }); });
     file->addSeparator();
     // The download window's way to the lobby, also from a running game.
     QAction *playWithOthers = file->addAction("Play with Others\u2026");
@@ -243,6 +247,7 @@ void Tchat::buildMenus()
     options->addAction(chatpane_->clearAction());
     QAction *resetScreen = options->addAction("Reset Screen Location");
     connect(resetScreen, &QAction::triggered, this, &Tchat::resetScreenLocation);
+    buildComputerMenu(options);
     options->addSeparator();
     JustWatch1 = options->addAction("Just Watch");
     JustWatch1->setCheckable(true);

@@ -2,12 +2,14 @@
 // Each handler of a server message updates the model, then the controls.
 #pragma once
 
+#include "ai/expert.h"
 #include "client/seatpanel.h"
 #include "client/tablemodel.h"
 #include "protocol/message.h"
 #include "protocol/messages.h"
 
 #include <QMainWindow>
+#include <QPointer>
 #include <QRect>
 
 #include <array>
@@ -54,6 +56,9 @@ public:
     // solo game on loopback only, on a port the system picks. Throws the
     // socket's text when the port cannot be used.
     std::function<int(bool solo)> startServer;
+    // Sets who plays the computer seats of the in-process server (the host's
+    // table only); nothing goes over the wire.
+    std::function<void(bool expert)> setExpertComputers;
 
     // Command line processing of the first showing. `args` are the program's
     // parameters without the program name.
@@ -154,6 +159,13 @@ public:
     QAction *Slow1 = nullptr;
     QAction *JustWatch1 = nullptr;
 
+    // Hints and the computer players' level (tchat_hint.cpp).
+    void hintClick();
+    bool expertComputers() const { return expertComputers_; }
+    QAction *Hint1 = nullptr;
+    QAction *ComputerClassic1 = nullptr;
+    QAction *ComputerExpert1 = nullptr;
+
 signals:
     void loggedIn();
     void windowClosing();
@@ -177,6 +189,10 @@ private:
     void buildTrumpPanel();
     void buildChatArea();
     void buildSeatMenu();
+    void buildComputerMenu(QMenu *options);
+    void chooseComputerLevel(bool expert);
+    void tellComputerLevel();
+    void clearHint();
     void resetTable();
 
     // Connection and login.
@@ -295,6 +311,12 @@ private:
     QRect remembered_;
     bool settingsRead_ = false;
     bool eventFilter(QObject *watched, QEvent *event) override;
+
+    ai::Expert hintExpert_;
+    QPointer<QWidget> hintOutline_;
+    QPointer<CardImage> hintedCard_;
+    QMenu *computerMenu_ = nullptr;
+    bool expertComputers_ = false;
 
     bool closing_ = false;
     bool connectReported_ = false;

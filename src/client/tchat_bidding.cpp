@@ -104,6 +104,7 @@ void Tchat::selectTrump(int pictureIndex)
 {
     if (pictureIndex < 1 || pictureIndex > 5)
         return;
+    clearHint();
     panel_trump->hide();
     if (model_.chooser() == model_.myseat() && model_.loggedin())
         send(toServer::MyChoose{model_.myseat(), kTrumpChoices[pictureIndex]});

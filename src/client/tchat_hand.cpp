@@ -89,6 +89,7 @@ void Tchat::cardimagesMouseDown(CardImage *card, Qt::MouseButton button)
 {
     if (!card)
         return;
+    clearHint();
     if (button == Qt::RightButton) {
         sortthem();
         return;

@@ -69,6 +69,7 @@ void Tchat::setGameType(GameType type)
 void Tchat::startthegame(const toTable::StartGame &m)
 {
     model_.startthegame(m);
+    tellComputerLevel();
     panel_trump->hide();
     if (windows_ && windows_->lasttrick && ltontop->isChecked())
         windows_->lasttrick->show();

@@ -97,6 +97,7 @@ void Tchat::loadinifile()
     if (model_.myseat() == 1 && model_.loggedin())
         send(toServer::BotSpeed{1, BotSpeed1Tag});
     PlaySounds1->setChecked(s.playSounds);
+    chooseComputerLevel(s.expertComputers);
     scTop = s.scTop;
     scLeft = s.scLeft;
     ltTop = s.ltTop;
@@ -138,6 +139,7 @@ void Tchat::saveinifile()
     s.scLeft = scLeft;
     s.ltTop = ltTop;
     s.ltLeft = ltLeft;
+    s.expertComputers = expertComputers_;
     writeSettings(file, s);
     QString error;
     if (!file.save(&error))

@@ -53,6 +53,7 @@ QuilletSettings readSettings(const ProfileFile &file)
     s.scLeft = integer(file, "scLeft", 3);
     s.ltTop = integer(file, "ltTop", 3);
     s.ltLeft = integer(file, "ltLeft", 3);
+    s.expertComputers = text(file, "Computerplayers", "Classic") == QLatin1String("Expert");
     return s;
 }
 
@@ -75,6 +76,7 @@ void writeSettings(ProfileFile &file, const QuilletSettings &s)
     put(file, "scLeft", QString::number(s.scLeft));
     put(file, "ltTop", QString::number(s.ltTop));
     put(file, "ltLeft", QString::number(s.ltLeft));
+    put(file, "Computerplayers", s.expertComputers ? QStringLiteral("Expert") : QStringLiteral("Classic"));
 }
 
 void writePhrases(ProfileFile &file, const QString phrases[9])

@@ -1,0 +1,51 @@
+#include "client/tablehint.h"
+
+#include <algorithm>
+
+namespace quillet {
+
+ai::View tableView(const TableModel &m)
+{
+    ai::View v;
+    v.seat = m.myseat();
+    v.type = m.gameType().value_or(GameType::full);
+    v.round = m.scoreround();
+    v.numcards = m.cardsPerHand();
+    v.dealer = m.lastBidder();
+    v.trumpcard = m.trumpcard();
+    v.hand = m.hand();
+    for (int s = 1; s <= kSeats; ++s) {
+        const auto i = std::size_t(s);
+        v.hasBid[i] = m.hasBid(s);
+        v.bids[i] = m.bid(s);
+        v.tricks[i] = m.tricks(s);
+        v.scores[i] = m.score(s);
+    }
+    for (const PlayedCard &p : m.history())
+        v.addPlay(p.seat, p.card, p.trick);
+    return v;
+}
+
+Hint tableHint(const TableModel &m, ai::Expert &expert)
+{
+    Hint h;
+    const int me = m.myseat();
+    if (!m.loggedin() || !isSeat(me) || m.watching(me))
+        return h;
+    if (m.bidder() == me) {
+        h.kind = Hint::Kind::bid;
+        h.value = expert.bid(tableView(m));
+    } else if (m.gameType() == GameType::vale && m.chooser() == me && m.trumpcard() == 0) {
+        h.kind = Hint::Kind::trump;
+        h.value = expert.trump(tableView(m));
+    } else if (const std::vector<int> playable = m.playableSlots(); !playable.empty()) {
+        h.kind = Hint::Kind::card;
+        h.value = expert.card(tableView(m));
+        // A card the server refused this turn is not offered again.
+        if (std::find(playable.begin(), playable.end(), h.value) == playable.end())
+            h.value = playable.front();
+    }
+    return h;
+}
+
+} // namespace quillet

@@ -1,0 +1,117 @@
+// Hints for the own seat and the host's choice of computer players. A hint
+// only shows the Expert's choice: the bid in the bid box, the card raised
+// and outlined, the trump picture outlined. Nothing is sent until the
+// player confirms as usual.
+#include "client/tablehint.h"
+#include "client/tchat.h"
+#include "ui/kit.h"
+
+#include <QAction>
+#include <QActionGroup>
+#include <QFrame>
+#include <QLineEdit>
+#include <QMenu>
+
+#include <chrono>
+
+namespace quillet {
+
+namespace {
+constexpr int kRestTop = 320;
+constexpr int kHintTop = 312;  // above the 316 of a card sent
+
+QWidget *outline(QWidget *around)
+{
+    auto *frame = new QFrame(around);
+    frame->setObjectName("hint_outline");
+    frame->setAttribute(Qt::WA_TransparentForMouseEvents);
+    frame->setStyleSheet("QFrame#hint_outline { border: 3px solid #ffc800; border-radius: 4px; background: transparent; }");
+    frame->setGeometry(around->rect());
+    frame->show();
+    frame->raise();
+    return frame;
+}
+} // namespace
+
+void Tchat::buildComputerMenu(QMenu *options)
+{
+    computerMenu_ = options->addMenu("Computer Players");
+    computerMenu_->setObjectName("ComputerPlayers1");
+    auto *group = new QActionGroup(this);
+    ComputerClassic1 = computerMenu_->addAction("Classic");
+    ComputerClassic1->setObjectName("ComputerClassic1");
+    ComputerExpert1 = computerMenu_->addAction("Expert");
+    ComputerExpert1->setObjectName("ComputerExpert1");
+    for (QAction *a : {ComputerClassic1, ComputerExpert1}) {
+        a->setCheckable(true);
+        group->addAction(a);
+    }
+    ComputerClassic1->setChecked(true);
+    // Only the host's server has computer seats to set; a joining table
+    // shows the choice disabled.
+    computerMenu_->setEnabled(false);
+    connect(ComputerClassic1, &QAction::triggered, this, [this] {
+        chooseComputerLevel(false);
+        saveinifile();
+    });
+    connect(ComputerExpert1, &QAction::triggered, this, [this] {
+        chooseComputerLevel(true);
+        saveinifile();
+    });
+    hintExpert_.reseed(std::uint64_t(std::chrono::steady_clock::now().time_since_epoch().count()));
+}
+
+void Tchat::chooseComputerLevel(bool expert)
+{
+    expertComputers_ = expert;
+    (expert ? ComputerExpert1 : ComputerClassic1)->setChecked(true);
+    const bool host = model_.hosting();
+    computerMenu_->setEnabled(host);
+    if (host && setExpertComputers)
+        setExpertComputers(expert);
+}
+
+void Tchat::tellComputerLevel()
+{
+    if (model_.hosting())
+        systemLine(expertComputers_ ? "Computer players: Expert" : "Computer players: Classic");
+}
+
+void Tchat::clearHint()
+{
+    if (hintedCard_ && hintedCard_->y() == kHintTop)
+        hintedCard_->move(hintedCard_->x(), kRestTop);
+    hintedCard_ = nullptr;
+    delete hintOutline_.data();
+}
+
+void Tchat::hintClick()
+{
+    clearHint();
+    const Hint hint = tableHint(model_, hintExpert_);
+    switch (hint.kind) {
+    case Hint::Kind::none:
+        break;
+    case Hint::Kind::bid:
+        edit_bid->setText(QString::number(hint.value));
+        edit_bid->setFocus();
+        edit_bid->selectAll();
+        break;
+    case Hint::Kind::trump:
+        for (int i = 1; i <= 5; ++i)
+            if (kTrumpChoices[i] == hint.value)
+                if (auto *pic = panel_trump->findChild<QWidget *>(QStringLiteral("image_selecttrump%1").arg(i)))
+                    hintOutline_ = outline(pic);
+        break;
+    case Hint::Kind::card:
+        if (CardImage *card = cardForSlot(hint.value)) {
+            card->move(card->x(), kHintTop);
+            card->raise();
+            hintedCard_ = card;
+            hintOutline_ = outline(card);
+        }
+        break;
+    }
+}
+
+} // namespace quillet
