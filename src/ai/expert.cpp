@@ -19,7 +19,7 @@ Table freshTable(const View &v, const Deal &d, Random &rng)
         t.cards[i] = d.hands[i];
         t.classicSeat[i] = s != v.seat;
         if (t.classicSeat[i])
-            t.slots[i] = shuffledHand(d.hands[i], rng);
+            t.slotHands[i] = shuffledHand(d.hands[i], rng);
         t.bids[i] = v.bids[i];
     }
     t.tricksLeft = v.numcards;
@@ -69,7 +69,7 @@ void finishBidding(Table &t, const View &v, int myBid)
         if (s == me) {
             after = true;
         } else if (after || !v.hasBid[i]) {
-            t.bids[i] = classic::bid(t.slots[i], v.type, v.numcards, trumpsuit, others, s == v.dealer);
+            t.bids[i] = classic::bid(t.slotHands[i], v.type, v.numcards, trumpsuit, others, s == v.dealer);
         }
         others += t.bids[i];
     }
@@ -79,7 +79,7 @@ void finishBidding(Table &t, const View &v, int myBid)
             if (t.bids[std::size_t(s)] > t.bids[std::size_t(chooser)])
                 chooser = s;
         t.trumpsuit = chooser == me ? suitOf(classic::trump(orderedHand(t.cards[std::size_t(me)])))
-                                    : suitOf(classic::trump(t.slots[std::size_t(chooser)]));
+                                    : suitOf(classic::trump(t.slotHands[std::size_t(chooser)]));
     } else {
         t.trumpsuit = trumpsuit;
     }

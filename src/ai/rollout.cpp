@@ -86,8 +86,8 @@ int Table::choice() const
     const auto i = std::size_t(turn);
     if (!classicSeat[i])
         return simpleCard(*this, turn);
-    const int k = classic::card(slots[i], bids[i], tricks[i], led, trumpsuit, top);
-    return slots[i][std::size_t(k)];
+    const int k = classic::card(slotHands[i], bids[i], tricks[i], led, trumpsuit, top);
+    return slotHands[i][std::size_t(k)];
 }
 
 void Table::play(int card)
@@ -96,8 +96,8 @@ void Table::play(int card)
     cards[i] &= ~cardBit(card);
     if (classicSeat[i])
         for (int k = 1; k <= kHandSlots; ++k)
-            if (slots[i][std::size_t(k)] == card) {
-                slots[i][std::size_t(k)] = 0;
+            if (slotHands[i][std::size_t(k)] == card) {
+                slotHands[i][std::size_t(k)] = 0;
                 break;
             }
     const int suit = suitOf(card);

@@ -12,7 +12,7 @@ namespace quillet::ai {
 
 struct Table {
     std::array<CardSet, 5> cards{};         // every seat's cards
-    std::array<classic::Hand, 5> slots{};   // the Classic seats' hands in slot order
+    std::array<classic::Hand, 5> slotHands{};   // the Classic seats' hands in slot order
     std::array<bool, 5> classicSeat{};
     std::array<int, 5> bids{};
     std::array<int, 5> tricks{};
