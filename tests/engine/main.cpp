@@ -11,13 +11,14 @@ QObject *makeTestTakeover();
 QObject *makeTestGames();
 QObject *makeTestGolden();
 QObject *makeTestDealRandom();
+QObject *makeTestExpert();
 
 int main(int argc, char **argv)
 {
     QCoreApplication app(argc, argv);
     int failed = 0;
     for (auto make : {makeTestRound, makeTestPlay, makeTestComputer, makeTestTakeover,
-                      makeTestGames, makeTestGolden, makeTestDealRandom}) {
+                      makeTestGames, makeTestGolden, makeTestDealRandom, makeTestExpert}) {
         std::unique_ptr<QObject> t(make());
         failed += QTest::qExec(t.get(), argc, argv);
     }
