@@ -50,6 +50,8 @@ void Tchat::buildComputerMenu(QMenu *options)
     // Only the host's server has computer seats to set; a joining table
     // shows the choice disabled.
     computerMenu_->setEnabled(false);
+    ComputerClassic1->setEnabled(false);
+    ComputerExpert1->setEnabled(false);
     connect(ComputerClassic1, &QAction::triggered, this, [this] {
         chooseComputerLevel(false);
         saveinifile();
@@ -67,6 +69,8 @@ void Tchat::chooseComputerLevel(bool expert)
     (expert ? ComputerExpert1 : ComputerClassic1)->setChecked(true);
     const bool host = model_.hosting();
     computerMenu_->setEnabled(host);
+    ComputerClassic1->setEnabled(host);
+    ComputerExpert1->setEnabled(host);
     if (host && setExpertComputers)
         setExpertComputers(expert);
 }
@@ -74,7 +78,7 @@ void Tchat::chooseComputerLevel(bool expert)
 void Tchat::tellComputerLevel()
 {
     if (model_.hosting())
-        systemLine(expertComputers_ ? "Computer players: Expert" : "Computer players: Classic");
+        systemLine(expertComputers_ ? "The computer players are Expert." : "The computer players are Classic.");
 }
 
 void Tchat::clearHint()

@@ -69,7 +69,6 @@ void Tchat::setGameType(GameType type)
 void Tchat::startthegame(const toTable::StartGame &m)
 {
     model_.startthegame(m);
-    tellComputerLevel();
     panel_trump->hide();
     if (windows_ && windows_->lasttrick && ltontop->isChecked())
         windows_->lasttrick->show();
@@ -98,6 +97,7 @@ void Tchat::startthegame(const toTable::StartGame &m)
         systemLine("You have started a " + typeWord(m.type) + " game.");
     else
         systemLine(fromWire(m.name) + " has started a " + typeWord(m.type) + " game.");
+    tellComputerLevel();
     loadchecklist();
     if (windows_ && windows_->lasttrick)
         windows_->lasttrick->updatenames(seatNames());
