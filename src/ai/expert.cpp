@@ -115,6 +115,34 @@ std::uint32_t distinctSlots(const View &v, std::uint32_t slots)
 
 } // namespace
 
+// Plays every candidate (bit i of `candidates`) out on `deals` deals of the
+// unseen cards, all candidates on the same deals, and returns the one with
+// the best total: `start` lays a deal's table, `apply` makes candidate i.
+template <class Start, class Apply>
+int Expert::best(const View &v, std::uint32_t candidates, int deals, Start &&start, Apply &&apply)
+{
+    const Knowledge k = learn(v);
+    Sampler sampler(v, k, rng_);
+    std::array<double, 32> total{};
+    for (int n = 0; n < deals; ++n) {
+        const Table base = start(sampler.next(rng_));
+        for (std::uint32_t m = candidates; m; m &= m - 1) {
+            const int i = __builtin_ctz(m);
+            Table t = base;
+            apply(t, i);
+            t.finish();
+            total[std::size_t(i)] += utility(t, v.seat, options_.othersWeight);
+        }
+    }
+    int chosen = -1;
+    for (std::uint32_t m = candidates; m; m &= m - 1) {
+        const int i = __builtin_ctz(m);
+        if (chosen < 0 || total[std::size_t(i)] > total[std::size_t(chosen)])
+            chosen = i;
+    }
+    return chosen;
+}
+
 int Expert::bid(const View &v)
 {
     const unsigned legal = legalBids(v);
@@ -122,49 +150,17 @@ int Expert::bid(const View &v)
         return 0;
     if ((legal & (legal - 1)) == 0)
         return __builtin_ctz(legal);
-    const Knowledge k = learn(v);
-    Sampler sampler(v, k, rng_);
-    std::array<double, 14> total{};
-    for (int n = 0; n < options_.bidDeals; ++n) {
-        const Deal d = sampler.next(rng_);
-        const Table base = freshTable(v, d, rng_);
-        for (unsigned m = legal; m; m &= m - 1) {
-            const int b = __builtin_ctz(m);
-            Table t = base;
-            finishBidding(t, v, b);
-            t.finish();
-            total[std::size_t(b)] += utility(t, v.seat, options_.othersWeight);
-        }
-    }
-    int best = -1;
-    for (unsigned m = legal; m; m &= m - 1) {
-        const int b = __builtin_ctz(m);
-        if (best < 0 || total[std::size_t(b)] > total[std::size_t(best)])
-            best = b;
-    }
-    return best;
+    return best(
+        v, legal, options_.bidDeals, [&](const Deal &d) { return freshTable(v, d, rng_); },
+        [&](Table &t, int b) { finishBidding(t, v, b); });
 }
 
 int Expert::trump(const View &v)
 {
-    const Knowledge k = learn(v);
-    Sampler sampler(v, k, rng_);
-    std::array<double, 5> total{};
-    for (int n = 0; n < options_.trumpDeals; ++n) {
-        const Deal d = sampler.next(rng_);
-        const Table base = freshTable(v, d, rng_);
-        for (int c = 0; c < 5; ++c) {
-            Table t = base;
-            t.trumpsuit = suitOf(kTrumpChoices[c]);
-            t.finish();
-            total[std::size_t(c)] += utility(t, v.seat, options_.othersWeight);
-        }
-    }
-    int best = 0;
-    for (int c = 1; c < 5; ++c)
-        if (total[std::size_t(c)] > total[std::size_t(best)])
-            best = c;
-    return kTrumpChoices[best];
+    const int choice = best(
+        v, 0x1F, options_.trumpDeals, [&](const Deal &d) { return freshTable(v, d, rng_); },
+        [&](Table &t, int c) { t.trumpsuit = suitOf(kTrumpChoices[c]); });
+    return kTrumpChoices[choice];
 }
 
 int Expert::card(const View &v)
@@ -175,27 +171,9 @@ int Expert::card(const View &v)
     const std::uint32_t tried = distinctSlots(v, legal);
     if ((tried & (tried - 1)) == 0)
         return __builtin_ctz(tried) + 1;
-    const Knowledge k = learn(v);
-    Sampler sampler(v, k, rng_);
-    std::array<double, 14> total{};
-    for (int n = 0; n < options_.cardDeals; ++n) {
-        const Deal d = sampler.next(rng_);
-        const Table base = tableNow(v, d, rng_);
-        for (std::uint32_t m = tried; m; m &= m - 1) {
-            const int slot = __builtin_ctz(m) + 1;
-            Table t = base;
-            t.play(v.hand[std::size_t(slot)]);
-            t.finish();
-            total[std::size_t(slot)] += utility(t, v.seat, options_.othersWeight);
-        }
-    }
-    int best = 0;
-    for (std::uint32_t m = tried; m; m &= m - 1) {
-        const int slot = __builtin_ctz(m) + 1;
-        if (best == 0 || total[std::size_t(slot)] > total[std::size_t(best)])
-            best = slot;
-    }
-    return best;
+    return 1 + best(
+                   v, tried, options_.cardDeals, [&](const Deal &d) { return tableNow(v, d, rng_); },
+                   [&](Table &t, int i) { t.play(v.hand[std::size_t(i + 1)]); });
 }
 
 } // namespace quillet::ai

@@ -35,6 +35,9 @@ public:
     int card(const View &v);
 
 private:
+    template <class Start, class Apply>
+    int best(const View &v, std::uint32_t candidates, int deals, Start &&start, Apply &&apply);
+
     Random rng_;
     ExpertOptions options_;
 };

@@ -298,30 +298,44 @@ int Sampler::misfit(int holder, CardSet hand) const
     return off;
 }
 
+// Two random cards of different holders, and the hands a swap would give
+// them; none when a hand would take a card its seat cannot hold.
+bool Sampler::propose(Random &rng, Swap &w) const
+{
+    w.a = cards_[std::size_t(rng.below(n_))];
+    w.b = cards_[std::size_t(rng.below(n_))];
+    w.ha = holder_[std::size_t(w.a)];
+    w.hb = holder_[std::size_t(w.b)];
+    if (w.ha == w.hb)
+        return false;
+    w.na = (hands_[std::size_t(w.ha)] & ~cardBit(w.a)) | cardBit(w.b);
+    w.nb = (hands_[std::size_t(w.hb)] & ~cardBit(w.b)) | cardBit(w.a);
+    return !(w.na & forbid_[std::size_t(w.ha)]) && !(w.nb & forbid_[std::size_t(w.hb)]);
+}
+
+void Sampler::take(const Swap &w)
+{
+    hands_[std::size_t(w.ha)] = w.na;
+    hands_[std::size_t(w.hb)] = w.nb;
+    holder_[std::size_t(w.a)] = std::uint8_t(w.hb);
+    holder_[std::size_t(w.b)] = std::uint8_t(w.ha);
+}
+
 // Swaps that never move away from a fitting layout, until one fits.
 bool Sampler::repair(Random &rng)
 {
     int off = 0;
     for (int h = 1; h <= kSeats; ++h)
         off += misfit(h, hands_[std::size_t(h)]);
+    Swap w;
     for (int step = 0; off > 0 && step < 40 * n_ + 200; ++step) {
-        const int a = cards_[std::size_t(rng.below(n_))];
-        const int b = cards_[std::size_t(rng.below(n_))];
-        const int ha = holder_[std::size_t(a)], hb = holder_[std::size_t(b)];
-        if (ha == hb)
+        if (!propose(rng, w))
             continue;
-        const CardSet na = (hands_[std::size_t(ha)] & ~cardBit(a)) | cardBit(b);
-        const CardSet nb = (hands_[std::size_t(hb)] & ~cardBit(b)) | cardBit(a);
-        if ((na & forbid_[std::size_t(ha)]) || (nb & forbid_[std::size_t(hb)]))
-            continue;
-        const int before = misfit(ha, hands_[std::size_t(ha)]) + misfit(hb, hands_[std::size_t(hb)]);
-        const int after = misfit(ha, na) + misfit(hb, nb);
+        const int before = misfit(w.ha, hands_[std::size_t(w.ha)]) + misfit(w.hb, hands_[std::size_t(w.hb)]);
+        const int after = misfit(w.ha, w.na) + misfit(w.hb, w.nb);
         if (after > before)
             continue;
-        hands_[std::size_t(ha)] = na;
-        hands_[std::size_t(hb)] = nb;
-        holder_[std::size_t(a)] = std::uint8_t(hb);
-        holder_[std::size_t(b)] = std::uint8_t(ha);
+        take(w);
         off += after - before;
     }
     return off == 0;
@@ -329,23 +343,10 @@ bool Sampler::repair(Random &rng)
 
 void Sampler::walk(Random &rng, int steps)
 {
-    for (int step = 0; step < steps; ++step) {
-        const int a = cards_[std::size_t(rng.below(n_))];
-        const int b = cards_[std::size_t(rng.below(n_))];
-        const int ha = holder_[std::size_t(a)], hb = holder_[std::size_t(b)];
-        if (ha == hb)
-            continue;
-        const CardSet na = (hands_[std::size_t(ha)] & ~cardBit(a)) | cardBit(b);
-        const CardSet nb = (hands_[std::size_t(hb)] & ~cardBit(b)) | cardBit(a);
-        if ((na & forbid_[std::size_t(ha)]) || (nb & forbid_[std::size_t(hb)]))
-            continue;
-        if (misfit(ha, na) || misfit(hb, nb))
-            continue;
-        hands_[std::size_t(ha)] = na;
-        hands_[std::size_t(hb)] = nb;
-        holder_[std::size_t(a)] = std::uint8_t(hb);
-        holder_[std::size_t(b)] = std::uint8_t(ha);
-    }
+    Swap w;
+    for (int step = 0; step < steps; ++step)
+        if (propose(rng, w) && !misfit(w.ha, w.na) && !misfit(w.hb, w.nb))
+            take(w);
 }
 
 Deal Sampler::current() const

@@ -56,7 +56,13 @@ public:
     int level() const { return level_; }
 
 private:
+    struct Swap {
+        int a = 0, b = 0, ha = 0, hb = 0;
+        CardSet na = 0, nb = 0;
+    };
     bool dealOnce(Random &rng);
+    bool propose(Random &rng, Swap &w) const;
+    void take(const Swap &w);
     bool repair(Random &rng);
     void walk(Random &rng, int steps);
     // How far a holder's hand is from what its seat showed; 0 when it fits.
