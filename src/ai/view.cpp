@@ -4,6 +4,8 @@ namespace quillet::ai {
 
 void View::addPlay(int s, int card, int trick)
 {
+    if (!isSeat(s) || !isCard(card) || trick < 1 || trick > kHandSlots)
+        return;
     if (playCount < int(plays.size()))
         plays[std::size_t(playCount++)] = {s, card, trick};
 }

@@ -32,8 +32,8 @@ struct View {
     std::array<SeenCard, 52> plays{};  // this round, in play order
     int playCount = 0;
 
-    // Appends a play; beyond 52 (a table that missed a round start) it is
-    // dropped.
+    // Appends a play; one that names no seat or card, or comes beyond 52
+    // (a table that missed a round start), is dropped.
     void addPlay(int seat, int card, int trick);
 
     int trumpSuit() const { return suitOf(trumpcard); }

@@ -14,11 +14,12 @@ ai::View tableView(const TableModel &m)
     v.dealer = m.lastBidder();
     v.trumpcard = m.trumpcard();
     v.hand = m.hand();
+    // A bid or trick count no round can have is read as the nearest that can.
     for (int s = 1; s <= kSeats; ++s) {
         const auto i = std::size_t(s);
         v.hasBid[i] = m.hasBid(s);
-        v.bids[i] = m.bid(s);
-        v.tricks[i] = m.tricks(s);
+        v.bids[i] = std::clamp(m.bid(s), 0, kHandSlots);
+        v.tricks[i] = std::clamp(m.tricks(s), 0, kHandSlots);
         v.scores[i] = m.score(s);
     }
     for (const PlayedCard &p : m.history())

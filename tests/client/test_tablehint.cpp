@@ -3,7 +3,9 @@
 // Expert reaches the in-process server and is kept in the settings file.
 #include "app/quilletapp.h"
 #include "chat/chatpane.h"
+#include "client/tablehint.h"
 #include "client/tchat.h"
+#include "protocol/messages.h"
 #include "server/tserver.h"
 #include "settings/profile.h"
 #include "ui/kit.h"
@@ -172,6 +174,35 @@ private slots:
         tb.msg("CMD_nextplayer+c+2");
         tb.t->hintClick();
         QCOMPARE(tb.sent.size(), before);
+    }
+
+    void hintsFromHostileMessagesStayLegal()
+    {
+        // Numbers no round can have, and a hand the round's size does not
+        // match: the hint is still a legal move and nothing breaks.
+        TableModel m;
+        m.setMyName("You");
+        for (const char *text : {"CMD_sendlogininfo+1", "CMD_startgame+You+m+", "CMD_startround+1+4+3+",
+                                 "CMD_placecard+1+1+40+2+51+3+52+4+1+5+2", "CMD_hisbid+2+2147483647+2147483647",
+                                 "CMD_hisbid+3+-5+7", "CMD_hisbid+4+9+9", "CMD_bid+1+3+2+9+4+"}) {
+            if (const auto msg = decodeToTable(text))
+                m.apply(*msg);
+        }
+        ai::Expert expert(1);
+        const Hint bid = tableHint(m, expert);
+        QCOMPARE(int(bid.kind), int(Hint::Kind::bid));
+        QVERIFY(bid.value >= 0 && bid.value <= 3);
+
+        for (const char *text : {"CMD_hisbid+1+1+10", "CMD_choosetrump+2+", "CMD_trump+39", "CMD_nextplayer+c+2",
+                                 "CMD_playcard+2+1+27", "CMD_playcard+3+1+28", "CMD_playcard+4+9+29",
+                                 "CMD_nextplayer+f+1"}) {
+            if (const auto msg = decodeToTable(text))
+                m.apply(*msg);
+        }
+        const Hint card = tableHint(m, expert);
+        QCOMPARE(int(card.kind), int(Hint::Kind::card));
+        const std::vector<int> playable = m.playableSlots();
+        QVERIFY(std::find(playable.begin(), playable.end(), card.value) != playable.end());
     }
 };
 
