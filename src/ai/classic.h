@@ -114,9 +114,10 @@ inline int trump(const Hand &cards)
     return trumpFromStrengths(strength);
 }
 
-// The hand slot to play, 0 for an empty hand. `top` is the highest card of
-// the led suit on the table (0 when leading).
-inline int card(const Hand &cards, int bid, int tricks, int led, int trumpsuit, int top)
+// The hand slot to play, 0 for an empty hand. `top()` gives the highest
+// card of the led suit on the table; it is asked only when following.
+template <class Top>
+inline int card(const Hand &cards, int bid, int tricks, int led, int trumpsuit, Top &&top)
 {
     const HandSlots h(cards);
     if (h.held == 0)
@@ -128,10 +129,10 @@ inline int card(const Hand &cards, int bid, int tricks, int led, int trumpsuit, 
     if (led != 0) {
         const std::uint32_t follow = h.suit(led);
         if (hasBid) {
-            if (const std::uint32_t under = follow & h.below(top))
+            if (const std::uint32_t under = follow & h.below(top()))
                 return firstSlotOf(under);
         } else if (needs) {
-            if (const std::uint32_t over = follow & h.above(top))
+            if (const std::uint32_t over = follow & h.above(top()))
                 return firstSlotOf(over);
         }
         if (follow)

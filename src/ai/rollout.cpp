@@ -86,7 +86,7 @@ int Table::choice() const
     const auto i = std::size_t(turn);
     if (!classicSeat[i])
         return simpleCard(*this, turn);
-    const int k = classic::card(slotHands[i], bids[i], tricks[i], led, trumpsuit, top);
+    const int k = classic::card(slotHands[i], bids[i], tricks[i], led, trumpsuit, [this] { return top; });
     return slotHands[i][std::size_t(k)];
 }
 

@@ -29,18 +29,18 @@ int computerCard(const ServerState &s, int n)
     // The highest card of the led suit on the table; trumps and other suits
     // are ignored here. The led suit's cards are lo+1..lo+13, so starting
     // from lo one comparison a side finds it.
-    int top = 0;
-    if (s.ledsuit >= 1 && s.ledsuit <= 4) {
+    auto top = [&s] {
+        if (s.ledsuit < 1 || s.ledsuit > 4)
+            return 0;
         const int lo = 13 * (s.ledsuit - 1);
-        top = lo;
+        int best = lo;
         for (int seat = 1; seat <= kSeats; ++seat) {
             const int card = s.players[std::size_t(seat)].played;
-            if (card > top && card <= lo + 13)
-                top = card;
+            if (card > best && card <= lo + 13)
+                best = card;
         }
-        if (top == lo)
-            top = 0;
-    }
+        return best == lo ? 0 : best;
+    };
     return classic::card(p.cards, p.bid, p.tricks, s.ledsuit, s.trumpsuit, top);
 }
 

@@ -73,13 +73,18 @@ void GameEngine::findplayer()
 // Within a suit a higher card number is a higher card, so one pass that
 // ranks any trump above any card of the led suit finds the winner; the first
 // of equals stays (with 52 distinct cards there are none).
+//
+// A suit's cards are lo+1..lo+13: two comparisons tell a card's suit.
 int GameEngine::thewinner() const
 {
+    const auto low = [](int suit) { return suit >= 1 && suit <= 4 ? 13 * (suit - 1) : 1000; };
+    const int trumpLo = low(s_.trumpsuit), ledLo = low(s_.ledsuit);
     int best = 0, bestKey = 0;
     for (int seat = 1; seat <= kSeats; ++seat) {
         const int card = s_.players[std::size_t(seat)].played;
-        const int suit = suitOf(card);
-        const int key = suit == 0 ? 0 : suit == s_.trumpsuit ? 100 + card : suit == s_.ledsuit ? card : 0;
+        const int key = card > trumpLo && card <= trumpLo + 13 ? 100 + card
+                        : card > ledLo && card <= ledLo + 13   ? card
+                                                                : 0;
         if (key > bestKey) {
             best = seat;
             bestKey = key;
@@ -96,12 +101,11 @@ void GameEngine::finishtrick()
         w = isSeat(s_.turn) ? s_.turn : 1;
     tplayer &winner = s_.players[w];
     ++winner.tricks;
-    std::uint32_t trick = 0;
+    std::uint8_t *logged = &s_.tricklog[std::size_t(kSeats * ((s_.trickcount - 1) & 15))];
     for (int seat = 1; seat <= kSeats; ++seat) {
-        trick |= std::uint32_t(s_.players[seat].played & 0xFF) << (8 * (seat - 1));
+        logged[seat - 1] = std::uint8_t(s_.players[seat].played);
         s_.players[seat].played = 0;
     }
-    s_.tricklog[std::size_t((s_.trickcount - 1) & 15)] = trick;
     broadcast(toTable::TrickWinner{w, winner.tricks});
 
     s_.ledsuit = 0;

@@ -35,10 +35,9 @@ ai::View publicView(const ServerState &s, int seat)
     int leader = first;
     const int done = std::clamp(s.trickcount, 0, kHandSlots);
     for (int t = 0; t < done; ++t) {
-        const std::uint32_t cards = s.tricklog[std::size_t(t)];
         int best = 0, winner = leader;
         for (int n = 0, p = leader; n < kSeats; ++n, p = nextSeat(p)) {
-            const int card = int((cards >> (8 * (p - 1))) & 0xFF);
+            const int card = s.tricklog[std::size_t(kSeats * t + p - 1)];
             v.addPlay(p, card, t + 1);
             const int suit = suitOf(card);
             if (best == 0 || (suit == suitOf(best) ? card > best : suit == trumpsuit && trumpsuit != 0)) {

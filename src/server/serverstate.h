@@ -60,11 +60,10 @@ struct ServerState {
     int trickcount = 0;
     std::array<int, 53> deck{};  // positions 1..52
     int deckpos = 0;
-    // The round's finished tricks as every table saw them: the four cards
-    // of trick t by seat, a byte each (seat 1 lowest), at t-1. Who led each
-    // follows from the first bidder and the trick winners; the open trick
-    // is on the table (played).
-    std::array<std::uint32_t, 16> tricklog{};
+    // The round's finished tricks as every table saw them: the card seat s
+    // played to trick t at 4(t-1) + s-1. Who led each follows from the first
+    // bidder and the trick winners; the open trick is on the table (played).
+    std::array<std::uint8_t, 64> tricklog{};
     int botinterval = 0;         // 0 until the host sends CMD_botspeed
     std::array<std::string, 5> botnames{"", "", "Klot", "Klick", "Kling"};
 
