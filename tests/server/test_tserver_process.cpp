@@ -61,6 +61,31 @@ private slots:
         QVERIFY(server.waitForFinished(5000));
     }
 
+    void expertComputersPlayAWholeGame()
+    {
+        // The host starts a Half game and watches: four Expert seats play it out.
+        QProcess server;
+        server.start(program(), {"--port", "0", "--trick-pause", "0", "--round-pause", "0", "--bot-delay", "0",
+                                 "--computer", "expert"});
+        QVERIFY(server.waitForStarted());
+        QVERIFY(QTest::qWaitFor([&] { return server.canReadLine(); }, 10000));
+        const int port = QString::fromLocal8Bit(server.readLine()).trimmed().section(' ', -1).toInt();
+        QVERIFY(port > 0);
+        TestClient host;
+        QVERIFY(host.open(port));
+        QVERIFY(host.waitForMessages(1));
+        host.send("CMD_logininfo+1+1.0.16+Host");
+        QVERIFY(host.waitFor("CMD_newplayerinfo+1+Host"));
+        host.send("CMD_botspeed+1+500+");
+        host.send("CMD_startgame+Host+h+");
+        host.send("CMD_justwatch+1+1");
+        QVERIFY(QTest::qWaitFor([&] { return host.countPrefix("CMD_winner+") == 1; }, 60000));
+        QCOMPARE(host.countPrefix("CMD_score+"), 10);
+        server.terminate();
+        QVERIFY(server.waitForFinished(5000));
+        QVERIFY2(server.readAllStandardError().isEmpty(), "no host notice: every computer move was accepted");
+    }
+
     void badOptionsExitWithStatusOne()
     {
         QString err;
@@ -69,6 +94,8 @@ private slots:
         QCOMPARE(runToEnd({"--port", "70000"}, &err), 1);
         QCOMPARE(runToEnd({"--port"}, &err), 1);
         QCOMPARE(runToEnd({"--trick-pause", "4000"}, &err), 1);  // pauses only shorten
+        QCOMPARE(runToEnd({"--computer", "grandmaster"}, &err), 1);
+        QVERIFY2(err.contains("bad value for --computer"), qPrintable(err));
         QCOMPARE(runToEnd({"--frobnicate"}, &err), 2); // not a bad value: a usage error
         QVERIFY2(err.contains("unknown option: --frobnicate"), qPrintable(err));
     }
