@@ -9,7 +9,6 @@
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QFile>
-#include <QMediaDevices>
 #include <QTimer>
 
 #include <algorithm>
@@ -54,9 +53,6 @@ int main(int argc, char **argv)
     QCoreApplication app(argc, argv);
     const int rounds = argc > 1 ? std::max(1, atoi(argv[1])) : 20;
     const QStringList names = SoundPlayer::soundNames();
-    std::printf("audio output: %s\n", QMediaDevices::defaultAudioOutput().isNull()
-                                          ? "none (sounds are silent)"
-                                          : qPrintable(QMediaDevices::defaultAudioOutput().description()));
 
     // Decoding: each resource read and decoded, many times.
     std::printf("\n-- decode (read resource + decode), median of %d rounds --\n", rounds);
