@@ -11,11 +11,21 @@
 
 namespace {
 
-// What the stream keeps ahead of the speaker; also bounds how long a sound
-// that is cut off goes on.
+// What the server keeps between its buffer and the speaker.
 constexpr pa_usec_t targetLatencyUs = 40 * 1000;
+// How far ahead of the speaker we hand sound to the server: more than any
+// stall of the event loop, less than a burst of sounds can pile up.
+constexpr int leadMs = 1000;
+constexpr int topUpMs = 100;
 
 const pa_sample_spec outputSpec = {PA_SAMPLE_S16LE, uint32_t(outputRate), uint8_t(outputChannels)};
+constexpr qsizetype frameBytes = outputChannels * 2;
+constexpr qsizetype bytesPerMs = outputRate / 1000 * frameBytes + 1;   // rounded up: never short
+
+qsizetype wholeFrames(qsizetype bytes)
+{
+    return bytes - bytes % frameBytes;
+}
 
 void forget(pa_operation *op)
 {
@@ -23,11 +33,23 @@ void forget(pa_operation *op)
         pa_operation_unref(op);
 }
 
+// Drops an operation and the call it would make when done.
+void cancel(pa_operation *&op)
+{
+    if (!op)
+        return;
+    pa_operation_cancel(op);
+    pa_operation_unref(op);
+    op = nullptr;
+}
+
 } // namespace
 
 SoundOutput::SoundOutput(QObject *parent)
     : QObject(parent), loop_(new PulseLoop(this))
 {
+    topUp_.setInterval(topUpMs);
+    connect(&topUp_, &QTimer::timeout, this, &SoundOutput::feed);
 }
 
 SoundOutput::~SoundOutput()
@@ -44,8 +66,7 @@ void SoundOutput::prepare()
 
 void SoundOutput::play(const QByteArray &pcm)
 {
-    const qsizetype frameBytes = qsizetype(pa_frame_size(&outputSpec));
-    sound_ = pcm.left(pcm.size() - pcm.size() % frameBytes);
+    sound_ = pcm.left(wholeFrames(pcm.size()));
     written_ = 0;
     if (sound_.isEmpty()) {
         stop();
@@ -63,14 +84,12 @@ void SoundOutput::play(const QByteArray &pcm)
     }
     if (pa_stream_get_state(stream_) != PA_STREAM_READY)
         return;   // feed() follows once the stream is there
-    // Cut off what is queued of the last sound and play this one instead.
-    if (drain_) {
-        pa_operation_cancel(drain_);
-        pa_operation_unref(drain_);
-        drain_ = nullptr;
-    }
-    forget(pa_stream_flush(stream_, nullptr, nullptr));
-    feed();
+    // Cut off the last sound: closing its stream drops what the server still
+    // holds of it, and answers its pending drain (a flushed stream's would
+    // be left waiting). However fast sounds are asked for, one stream at a
+    // time is open, and only the newest sound goes to it.
+    closeStream();
+    openStream();
 }
 
 void SoundOutput::stop()
@@ -143,18 +162,9 @@ void SoundOutput::streamState(pa_stream *stream, void *self)
     if (stream != out->stream_)
         return;
     switch (pa_stream_get_state(stream)) {
-    case PA_STREAM_READY: {
-        // The server may queue far more than the latency target: up to its
-        // limit, which leaves room for a few seconds of sound at once.
-        const pa_buffer_attr *attr = pa_stream_get_buffer_attr(stream);
-        const qsizetype limit = attr ? qsizetype(attr->maxlength) : 0;
-        const qsizetype target = attr ? qsizetype(attr->tlength) : 0;
-        const qsizetype frameBytes = qsizetype(pa_frame_size(&outputSpec));
-        out->chunkBytes_ = std::max(limit - target, 4 * target);
-        out->chunkBytes_ -= out->chunkBytes_ % frameBytes;
+    case PA_STREAM_READY:
         out->feed();
         break;
-    }
     case PA_STREAM_FAILED:
     case PA_STREAM_TERMINATED:
         // No output to play on, or the server went away.
@@ -175,18 +185,31 @@ void SoundOutput::streamWrite(pa_stream *stream, size_t, void *self)
 void SoundOutput::feed()
 {
     if (!stream_ || pa_stream_get_state(stream_) != PA_STREAM_READY || sound_.isEmpty()
-        || written_ >= sound_.size())
+        || written_ >= sound_.size()) {
+        topUp_.stop();
         return;
-    // Called at the start and when the server has nearly played what it was
-    // given, so a whole chunk always fits.
-    const qsizetype n = std::min(chunkBytes_, sound_.size() - written_);
+    }
+    // The server plays in real time from the first bytes on; stay a lead ahead.
+    const bool first = written_ == 0;
+    const qsizetype played = first ? 0 : std::min(written_, qsizetype(sinceStart_.elapsed()) * bytesPerMs);
+    const qsizetype n = wholeFrames(std::min(sound_.size(), played + leadMs * bytesPerMs) - written_);
+    if (n <= 0)
+        return;
     if (pa_stream_write(stream_, sound_.constData() + written_, size_t(n), nullptr, 0, PA_SEEK_RELATIVE) < 0) {
         fail();
         return;
     }
+    if (first) {
+        sinceStart_.start();
+        ++sent_;
+    }
     written_ += n;
-    if (written_ < sound_.size())
+    if (written_ < sound_.size()) {
+        if (!topUp_.isActive())
+            topUp_.start();
         return;
+    }
+    topUp_.stop();
     // All there: start even a sound shorter than the prebuffer, and hear
     // when its last sample has been played.
     forget(pa_stream_trigger(stream_, nullptr, nullptr));
@@ -210,11 +233,8 @@ void SoundOutput::streamDrained(pa_stream *stream, int success, void *self)
 
 void SoundOutput::closeStream()
 {
-    if (drain_) {
-        pa_operation_cancel(drain_);
-        pa_operation_unref(drain_);
-        drain_ = nullptr;
-    }
+    topUp_.stop();
+    cancel(drain_);
     if (!stream_)
         return;
     pa_stream *stream = stream_;

@@ -1,19 +1,23 @@
 #pragma once
 
 #include <QByteArray>
+#include <QElapsedTimer>
 #include <QObject>
+#include <QTimer>
 
 struct pa_context;
 struct pa_operation;
 struct pa_stream;
 class PulseLoop;
 
-// The audio output: one connection to the sound server and, while a sound
-// plays, one playback stream in the fixed output format (resample.h). Each
-// sound goes to the server whole, so a busy event loop cannot starve it; a
-// new sound flushes the one playing from the same stream; the stream closes
-// as soon as its sound has played out, so none is left open without data.
-// Without a server nothing is heard; the next play() looks for one again.
+// The audio output: one long-lived connection to the sound server and,
+// while a sound plays, one playback stream in the fixed output format
+// (resample.h). The server always holds about a second of sound ahead (most
+// sounds are shorter and go whole), so a busy event loop does not starve it.
+// A stream carries one sound: it closes as soon as its sound has played out,
+// so none is left open without data, and a new sound closes it to cut the
+// old one off. Without a server nothing is heard; the next play() looks for
+// one again.
 class SoundOutput : public QObject
 {
     Q_OBJECT
@@ -33,6 +37,8 @@ public:
     bool busy() const { return !sound_.isEmpty(); }
     // Connected to a server (or on the way there).
     bool connected() const { return context_ != nullptr; }
+    // Sounds whose first samples have gone to the server so far.
+    qint64 soundsSent() const { return sent_; }
 
 signals:
     // The sound played to its end (not when it was cut off).
@@ -58,7 +64,9 @@ private:
     pa_context *context_ = nullptr;
     pa_stream *stream_ = nullptr;
     pa_operation *drain_ = nullptr;
-    qsizetype chunkBytes_ = 0;   // the most handed to the server at once
     QByteArray sound_;           // playing or on its way; empty when silent
-    qsizetype written_ = 0;
+    qsizetype written_ = 0;      // handed to the server so far
+    qint64 sent_ = 0;
+    QElapsedTimer sinceStart_;   // since the sound's first bytes went
+    QTimer topUp_;               // keeps the lead while a long sound plays
 };

@@ -125,6 +125,11 @@ std::optional<PcmSound> SoundPlayer::loadSound(const QString &name, QString *err
     return decodeWave(bytes, error);
 }
 
+qint64 SoundPlayer::soundsSent() const
+{
+    return m_output->soundsSent();
+}
+
 bool SoundPlayer::isDecoded(const QString &name) const
 {
     return m_cache.contains(name.toLower());

@@ -46,6 +46,9 @@ public:
     QString playing() const { return m_playing; }
     // Nothing asked for is still on its way or playing.
     bool isIdle() const { return !m_pendingTimer.isActive() && m_playing.isEmpty(); }
+    // Sounds that have reached the sound server so far (one that is cut off
+    // before it gets there does not count).
+    qint64 soundsSent() const;
 
     // The 28 sound names in lower case: the eight game sounds, then wave1..wave20.
     static QStringList soundNames();
