@@ -5,10 +5,19 @@
 #include <QFile>
 #include <QStandardPaths>
 
+#include <sys/prctl.h>
+
 #include <algorithm>
 #include <cmath>
+#include <csignal>
 
 namespace {
+
+// A helper process ends with the test, even one that crashes.
+void endWithParent(QProcess &process)
+{
+    process.setChildProcessModifier([] { prctl(PR_SET_PDEATHSIG, SIGTERM); });
+}
 
 QString clientProgram(const QString &tool)
 {
@@ -20,6 +29,7 @@ QString clientProgram(const QString &tool)
 PrivateSoundServer::PrivateSoundServer()
 {
     process_.setProcessChannelMode(QProcess::MergedChannels);
+    endWithParent(process_);
 }
 
 PrivateSoundServer::~PrivateSoundServer()
@@ -138,6 +148,7 @@ bool MonitorRecorder::start(QString *error)
         return false;
     }
     clock_.start();
+    endWithParent(process_);
     connect(&process_, &QProcess::readyReadStandardOutput, this, &MonitorRecorder::readMore);
     process_.start(exe, {"--device=" + PrivateSoundServer::sinkName() + ".monitor", "--raw",
                          "--format=s16le", "--rate=44100", "--channels=2", "--latency-msec=10"});
