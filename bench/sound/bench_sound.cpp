@@ -194,9 +194,12 @@ void benchLatency(PrivateSoundServer &server, MonitorRecorder &rec, int rounds)
     const QStringList names = SoundPlayer::soundNames();
     Latency cold, warm, cutOff;
     for (int r = 0; r < rounds; ++r) {
-        SoundPlayer player;   // first plays: connects to the server and decodes
-        for (const QString &name : names)
-            measure(rec, player, name, cold);
+        // The first sound of a table: connects to the server, decodes that sound.
+        for (const QString &name : names) {
+            SoundPlayer fresh;
+            measure(rec, fresh, name, cold);
+        }
+        SoundPlayer player;
         for (const QString &name : names)
             measure(rec, player, name, warm);
         // A new sound while a long one plays.
@@ -210,9 +213,9 @@ void benchLatency(PrivateSoundServer &server, MonitorRecorder &rec, int rounds)
     }
     std::printf("play() until the sound's first samples went to the server, and until the sink put\n"
                 "them out as recorded (the null sink works in blocks of ~10 ms: +-10 ms)\n");
-    cold.sent.print("first play of each sound: sent", "ms");
+    cold.sent.print("a player's first sound: sent", "ms");
     cold.atSink.print("  out of the sink", "ms");
-    warm.sent.print("later plays: sent", "ms");
+    warm.sent.print("its later sounds: sent", "ms");
     warm.atSink.print("  out of the sink", "ms");
     cutOff.sent.print("cutting off a sound playing: sent", "ms");
     cutOff.atSink.print("  out of the sink", "ms");

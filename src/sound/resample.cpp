@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <map>
 #include <numbers>
 
 namespace {
@@ -75,25 +76,38 @@ std::vector<int16_t> toOutputFormat(const PcmSound &sound)
     // Going down in rate, the filter also cuts what the output cannot hold,
     // with room for its slope below the new limit.
     const double ratio = double(outputRate) / double(inRate);
-    const std::vector<float> filter = makeFilter(ratio >= 1.0 ? 1.0 : 0.85 * ratio);
+    // Few rates occur, and the game runs on one thread: made once per rate.
+    static std::map<qint64, std::vector<float>> filters;
+    auto found = filters.find(inRate);
+    if (found == filters.end())
+        found = filters.emplace(inRate, makeFilter(ratio >= 1.0 ? 1.0 : 0.85 * ratio)).first;
+    const std::vector<float> &filter = found->second;
     constexpr int before = taps / 2 - 1;
+    // Each channel as floats with a filter's length of silence on both
+    // sides: the inner loop needs no bounds checks and runs in parallel lanes.
+    std::vector<float> planes[2];
+    for (int c = 0; c < channels; ++c) {
+        planes[c].assign(size_t(frames + 2 * taps), 0.0f);
+        for (qint64 i = 0; i < frames; ++i)
+            planes[c][size_t(taps + i)] = sound.samples[size_t(i * channels + c)];
+    }
     for (qint64 i = 0; i < outFrames; ++i) {
         // Output sample i sits at input position i * inRate / outputRate.
         const qint64 pos = i * inRate;
         const qint64 n = pos / outputRate;
         const int phase = int(((pos % outputRate) * phases + outputRate / 2) / outputRate);
         const float *w = &filter[size_t(phase) * taps];
-        double acc[2] = {0.0, 0.0};
-        const qint64 first = n - before;
-        const int k0 = int(std::max<qint64>(0, -first));
-        const int k1 = int(std::min<qint64>(taps, frames - first));
-        for (int k = k0; k < k1; ++k) {
-            const int16_t *frame = &sound.samples[size_t((first + k) * channels)];
-            for (int c = 0; c < channels; ++c)
-                acc[c] += double(w[k]) * frame[c];
+        float value[2] = {0.0f, 0.0f};
+        for (int c = 0; c < channels; ++c) {
+            const float *x = &planes[c][size_t(taps + n - before)];
+            float lanes[8] = {};
+            for (int k = 0; k < taps; k += 8)
+                for (int l = 0; l < 8; ++l)
+                    lanes[l] += w[k + l] * x[k + l];
+            value[c] = ((lanes[0] + lanes[1]) + (lanes[2] + lanes[3])) + ((lanes[4] + lanes[5]) + (lanes[6] + lanes[7]));
         }
         for (int c = 0; c < outputChannels; ++c)
-            out[size_t(i * outputChannels + c)] = clamp16(acc[std::min(c, channels - 1)]);
+            out[size_t(i * outputChannels + c)] = clamp16(value[std::min(c, channels - 1)]);
     }
     return out;
 }

@@ -199,11 +199,12 @@ void SoundOutput::feed()
         fail();
         return;
     }
+    written_ += n;
     if (first) {
         sinceStart_.start();
         ++sent_;
+        emit started();
     }
-    written_ += n;
     if (written_ < sound_.size()) {
         if (!topUp_.isActive())
             topUp_.start();

@@ -41,6 +41,8 @@ public:
     qint64 soundsSent() const { return sent_; }
 
 signals:
+    // A sound's first samples have gone to the server.
+    void started();
     // The sound played to its end (not when it was cut off).
     void finished();
     // No server could be reached, it refused the stream, or it went away;

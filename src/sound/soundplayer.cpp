@@ -53,6 +53,12 @@ SoundPlayer::SoundPlayer(QObject *parent)
     m_preloadTimer.setInterval(0);
     connect(&m_preloadTimer, &QTimer::timeout, this, &SoundPlayer::preloadStep);
     connect(m_output, &SoundOutput::finished, this, [this] { m_playing.clear(); });
+    // Sound is heard here: decode the rest in the background, so that no
+    // later first play waits for it.
+    connect(m_output, &SoundOutput::started, this, [this] {
+        if (!m_preloadStarted)
+            queuePreload();
+    });
     connect(m_output, &SoundOutput::unavailable, this, [this] {
         m_playing.clear();
         if (!m_told) {
@@ -204,6 +210,12 @@ void SoundPlayer::playPending()
 void SoundPlayer::preload()
 {
     m_output->prepare();
+    queuePreload();
+}
+
+void SoundPlayer::queuePreload()
+{
+    m_preloadStarted = true;
     m_preloadQueue.clear();
     for (const QString &name : soundNames())
         if (!m_cache.contains(name))

@@ -34,7 +34,8 @@ public:
     // on the next event-loop turn.
     void stop(Kind kind = Kind::Any);
     // Connects to the sound server and decodes every sound, one per
-    // event-loop turn, so that later plays start sooner.
+    // event-loop turn, so that later plays start sooner. The first sound
+    // that reaches a server starts the decoding by itself.
     void preload();
 
     // True once the sound's resource has been read and decoded (even if it
@@ -73,6 +74,7 @@ private:
     // Samples in the output format; empty if the resource is damaged.
     const QByteArray &decoded(const QString &key);
     void playPending();
+    void queuePreload();
     void preloadStep();
 
     QHash<QString, QByteArray> m_cache;
@@ -80,6 +82,7 @@ private:
     bool m_cutOff = false;
     QString m_playing;
     bool m_told = false;
+    bool m_preloadStarted = false;
     QStringList m_preloadQueue;
     QTimer m_pendingTimer;
     QTimer m_preloadTimer;
