@@ -80,7 +80,7 @@ struct Table {
         t = app->table();
         sounds = t->findChild<SoundPlayer *>();
         t->sendHook = [](const std::string &) {};
-        t->loginName = t->myname = "You";
+        t->setPlayerName("You");
         t->dispatch("CMD_sendlogininfo+1");
         t->dispatch("CMD_newplayerinfo+1+You");
         t->dispatch("CMD_newplayerinfo+2+Bo");
