@@ -52,19 +52,6 @@ void settle()
         QCoreApplication::processEvents(QEventLoop::AllEvents);
 }
 
-bool waitFor(const std::function<bool()> &condition, int timeoutMs)
-{
-    const QDeadlineTimer deadline(timeoutMs);
-    QTimer tick;
-    tick.start(2);
-    while (!condition()) {
-        if (deadline.hasExpired())
-            return false;
-        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
-    }
-    return true;
-}
-
 void benchDecoding(int rounds)
 {
     const QStringList names = SoundPlayer::soundNames();

@@ -103,7 +103,9 @@ void SoundOutput::connectToServer()
 {
     pa_proplist *props = pa_proplist_new();
     pa_proplist_sets(props, PA_PROP_APPLICATION_NAME, "Quillet");
-    pa_proplist_sets(props, PA_PROP_APPLICATION_ID, "quillet");
+    // The desktop entry's id, so that sound settings show the game's name and icon.
+    pa_proplist_sets(props, PA_PROP_APPLICATION_ID, QUILLET_APP_ID);
+    pa_proplist_sets(props, PA_PROP_APPLICATION_ICON_NAME, QUILLET_APP_ID);
     pa_proplist_sets(props, PA_PROP_MEDIA_ROLE, "game");
     context_ = pa_context_new_with_proplist(loop_->api(), "Quillet", props);
     pa_proplist_free(props);

@@ -1,6 +1,8 @@
 #include "soundlab.h"
 
+#include <QCoreApplication>
 #include <QDeadlineTimer>
+#include <QTimer>
 #include <QDir>
 #include <QFile>
 #include <QStandardPaths>
@@ -25,6 +27,20 @@ QString clientProgram(const QString &tool)
 }
 
 } // namespace
+
+bool waitFor(const std::function<bool()> &condition, int timeoutMs)
+{
+    const QDeadlineTimer deadline(timeoutMs);
+    QTimer tick;   // wakes the wait below at least this often
+    tick.start(5);
+    while (!condition()) {
+        if (deadline.hasExpired())
+            return false;
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    }
+    return true;
+}
 
 PrivateSoundServer::PrivateSoundServer()
 {

@@ -10,7 +10,12 @@
 #include <QTemporaryDir>
 
 #include <cstdint>
+#include <functional>
 #include <vector>
+
+// Runs the event loop until the condition holds, at most timeoutMs; finer
+// grained than QTRY_*, which matters over a thousand waits.
+bool waitFor(const std::function<bool()> &condition, int timeoutMs = 10000);
 
 // A sound server of our own with one null sink, in a temporary runtime
 // folder, never the user's. pointClientsHere() makes this process and the

@@ -36,22 +36,6 @@ qint64 framesOf(double seconds)
     return qint64(seconds * MonitorRecorder::rate);
 }
 
-// Runs the event loop until the condition holds, at most timeoutMs; finer
-// grained than QTRY_*, which matters over a thousand waits.
-bool waitFor(const std::function<bool()> &condition, int timeoutMs = 10000)
-{
-    const QDeadlineTimer deadline(timeoutMs);
-    QTimer tick;   // wakes the wait below at least this often
-    tick.start(5);
-    while (!condition()) {
-        if (deadline.hasExpired())
-            return false;
-        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
-        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    }
-    return true;
-}
-
 // Lets every zero-time timer started before this call fire.
 void settle()
 {
