@@ -5,6 +5,7 @@
 #include "protocol/cards.h"
 #include "net/guard.h"
 #include "chat/chatpane.h"
+#include "sound/soundplayer.h"
 #include "windows/sidewindows.h"
 #include "windows/smallwindows.h"
 #include "windows/tgamestart.h"
@@ -176,6 +177,15 @@ void Tchat::buildMenus()
     });
     connect(PlaySounds1, &QAction::triggered, this, &Tchat::saveinifile);
     connect(PlayChatterSounds1, &QAction::triggered, this, &Tchat::saveinifile);
+    // Switched off, a kind of sound falls silent at once, not at its end.
+    connect(PlaySounds1, &QAction::toggled, sounds_, [this](bool on) {
+        if (!on)
+            sounds_->stop(SoundPlayer::Kind::Game);
+    });
+    connect(PlayChatterSounds1, &QAction::toggled, sounds_, [this](bool on) {
+        if (!on)
+            sounds_->stop(SoundPlayer::Kind::Chatter);
+    });
     QMenu *botSpeed = options->addMenu("Bot Speed");
     auto *botGroup = new QActionGroup(this);
     Slow1 = botSpeed->addAction("Slow");

@@ -32,6 +32,7 @@ void Tchat::buildChatArea()
     chatArea_->setGeometry(512, 0, 270, 474);
 
     sounds_ = new SoundPlayer(this);
+    connect(sounds_, &SoundPlayer::unavailable, this, [this] { systemLine(SoundPlayer::unavailableText()); });
     phraseTimer_ = new QTimer(this);
     phraseTimer_->setSingleShot(true);
     phraseTimer_->setInterval(kPhrasePauseMs);
