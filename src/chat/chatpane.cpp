@@ -194,6 +194,18 @@ void ChatPane::setTextSize(int points)
     viewport()->update();
 }
 
+void ChatPane::setZoom(qreal zoom)
+{
+    if (qFuzzyCompare(zoom, styles_.zoom()))
+        return;
+    const bool wasAtEnd = atEnd();
+    styles_.setZoom(zoom);
+    relayoutAll(true);
+    if (wasAtEnd)
+        verticalScrollBar()->setValue(verticalScrollBar()->maximum());
+    viewport()->update();
+}
+
 bool ChatPane::scrollOff() const { return scrollOffAction_->isChecked(); }
 
 void ChatPane::setScrollOff(bool off) { scrollOffAction_->setChecked(off); }

@@ -2,8 +2,11 @@
 
 #include "client/clientlink.h"
 #include "client/labelstyle.h"
+#include "client/tablelayout.h"
+#include "client/tablemotion.h"
 #include "protocol/cards.h"
 #include "net/guard.h"
+#include "chat/chatinput.h"
 #include "chat/chatpane.h"
 #include "sound/soundplayer.h"
 #include "windows/sidewindows.h"
@@ -14,6 +17,7 @@
 #include "windows/tscore.h"
 #include "windows/tspylist.h"
 #include "windows/ttallylist.h"
+#include "ui/designgeometry.h"
 #include "ui/kit.h"
 #include "ui/pictures.h"
 
@@ -31,27 +35,30 @@ namespace quillet {
 
 namespace {
 
-QLabel *makeLabel(QWidget *parent, const char *name, const QString &text, QRect geometry,
-                  int pixelSize, bool bold, const QColor &colour,
-                  Qt::Alignment align = Qt::AlignLeft | Qt::AlignVCenter)
+// The table's text labels: placed in design pixels, plain text, cut short where they
+// do not fit.
+TableLabel *makeLabel(QWidget *parent, const char *name, const QString &text, QRect geometry,
+                      int pixelSize, bool bold, const QColor &colour,
+                      Qt::Alignment align = Qt::AlignLeft | Qt::AlignVCenter)
 {
-    auto *l = new QLabel(text, parent);
+    auto *l = new TableLabel(text, parent);
     l->setObjectName(name);
-    l->setTextFormat(Qt::PlainText);
-    l->setGeometry(geometry);
-    QFont f = l->font();
-    f.setPixelSize(pixelSize);
-    f.setBold(bold);
-    l->setFont(f);
+    design::place(l, geometry);
+    design::setFont(l, pixelSize, bold);
     setTextColour(l, colour);
     l->setAlignment(align);
     return l;
 }
 
-} // namespace
+TablePicture *makePicture(QWidget *parent, const char *name, QRect geometry)
+{
+    auto *p = new TablePicture(parent);
+    p->setObjectName(name);
+    design::place(p, geometry);
+    return p;
+}
 
-// Status lines and table texts are drawn in 0x804000 (blue 128, green 64).
-const QColor kSystemColour(0, 64, 128);
+} // namespace
 
 Tchat::Tchat(QWidget *parent) : QMainWindow(parent)
 {
@@ -65,10 +72,17 @@ Tchat::Tchat(QWidget *parent) : QMainWindow(parent)
         QMessageBox::information(this, "Quillet", text);
         messageBoxOpen_ = false;
     };
+    confirm = [this](const QString &question) {
+        return QMessageBox::question(this, "Quillet", question, QMessageBox::Yes | QMessageBox::No,
+                                     QMessageBox::No) == QMessageBox::Yes;
+    };
 
     link_ = new ClientLink(this);
     link_->onBytes = [this](std::string_view bytes) { guarded([&] { sockRead(bytes); }); };
-    link_->onClosed = [this] { guarded([&] { sockClosed(); }); };
+    link_->onClosed = [this] {
+        connectionLost_ = true;
+        guarded([&] { sockClosed(); });
+    };
     // A connection that cannot be made leaves the window open; say why.
     link_->onReport = [this](const std::string &text) {
         if (!model_.loggedin() && !connectReported_) {
@@ -88,6 +102,7 @@ Tchat::Tchat(QWidget *parent) : QMainWindow(parent)
     connect(this, &Tchat::loggedIn, this, [this] { guarded([&] { loadinifile(); }); });
     resize(790, 520);
     resetTable();
+    refreshView();
 }
 
 Tchat::~Tchat() = default;
@@ -130,14 +145,23 @@ void Tchat::attach(SideWindows *windows)
 
 void Tchat::buildMenus()
 {
-    QMenu *file = menuBar()->addMenu("File");
-    StartHalfGame1 = file->addAction("Start Game");
+    buildFileMenu();
+    buildOptionsMenu();
+    buildViewMenu();
+    buildHelpMenu();
+}
+
+void Tchat::buildFileMenu()
+{
+    QMenu *file = menuBar()->addMenu("&File");
+    StartHalfGame1 = file->addAction("&Start Game");
     StartHalfGame1->setObjectName("StartHalfGame1");
+    StartHalfGame1->setShortcut(QKeySequence::New);
     StartHalfGame1->setEnabled(false);
     connect(StartHalfGame1, &QAction::triggered, this, [this] { guarded([&] { StartHalfGame1Click(); }); });
     file->addSeparator();
     // The download window's way to the lobby, also from a running game.
-    QAction *playWithOthers = file->addAction("Play with Others\u2026");
+    QAction *playWithOthers = file->addAction("Play with &Others\u2026");
     playWithOthers->setObjectName("PlayWithOthers1");
     connect(playWithOthers, &QAction::triggered, this, [this] {
         if (windows_ && windows_->download)
@@ -148,20 +172,25 @@ void Tchat::buildMenus()
     StopReconnecting1->setVisible(false);
     connect(StopReconnecting1, &QAction::triggered, this, [this] { guarded([&] { stopReconnecting(false); }); });
     file->addSeparator();
-    QAction *exit = file->addAction("Exit");
-    connect(exit, &QAction::triggered, this, &QWidget::close);
+    Exit1 = file->addAction("E&xit");
+    Exit1->setObjectName("Exit1");
+    Exit1->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q));
+    connect(Exit1, &QAction::triggered, this, &QWidget::close);
+}
 
-    QMenu *options = menuBar()->addMenu("Options");
-    PlaySounds1 = options->addAction("Play Sounds");
+void Tchat::buildOptionsMenu()
+{
+    QMenu *options = menuBar()->addMenu("&Options");
+    PlaySounds1 = options->addAction("Play &Sounds");
     PlaySounds1->setShortcut(QKeySequence("Ctrl+P"));
     PlaySounds1->setCheckable(true);
     PlaySounds1->setChecked(true);
-    PlayChatterSounds1 = options->addAction("Play Chatter Sounds");
+    PlayChatterSounds1 = options->addAction("Play &Chatter Sounds");
     PlayChatterSounds1->setCheckable(true);
-    QMenu *turnSound = options->addMenu("Turn Sound");
+    QMenu *turnSound = options->addMenu("&Turn Sound");
     auto *turnGroup = new QActionGroup(this);
-    Classic1 = turnSound->addAction("Classic");
-    New1 = turnSound->addAction("New");
+    Classic1 = turnSound->addAction("&Classic");
+    New1 = turnSound->addAction("&New");
     for (QAction *a : {Classic1, New1}) {
         a->setCheckable(true);
         turnGroup->addAction(a);
@@ -186,11 +215,11 @@ void Tchat::buildMenus()
         if (!on)
             sounds_->stop(SoundPlayer::Kind::Chatter);
     });
-    QMenu *botSpeed = options->addMenu("Bot Speed");
+    QMenu *botSpeed = options->addMenu("&Bot Speed");
     auto *botGroup = new QActionGroup(this);
-    Slow1 = botSpeed->addAction("Slow");
-    Normal1 = botSpeed->addAction("Normal");
-    Fast1 = botSpeed->addAction("Fast");
+    Slow1 = botSpeed->addAction("&Slow");
+    Normal1 = botSpeed->addAction("&Normal");
+    Fast1 = botSpeed->addAction("&Fast");
     const std::pair<QAction *, int> speeds[] = {{Slow1, 1000}, {Normal1, 750}, {Fast1, 500}};
     for (auto [a, ms] : speeds) {
         a->setCheckable(true);
@@ -204,12 +233,12 @@ void Tchat::buildMenus()
     }
     Normal1->setChecked(true);
     options->addSeparator();
-    ShowScorecard1 = options->addAction("Show Scorecard at end of round");
+    ShowScorecard1 = options->addAction("Show Scorecard at &end of round");
     ShowScorecard1->setCheckable(true);
     connect(ShowScorecard1, &QAction::triggered, this, &Tchat::saveinifile);
-    scontop = options->addAction("Score Card Window - Keep Open");
+    scontop = options->addAction("Score Card Window - &Keep Open");
     scontop->setCheckable(true);
-    ltontop = options->addAction("Last Trick Window - Keep Open");
+    ltontop = options->addAction("&Last Trick Window - Keep Open");
     ltontop->setCheckable(true);
     connect(scontop, &QAction::triggered, this, [this](bool on) {
         if (windows_ && windows_->score)
@@ -222,22 +251,22 @@ void Tchat::buildMenus()
         saveinifile();
     });
     options->addSeparator();
-    QAction *resetScore = options->addAction("Reset Score Card Window Location");
+    QAction *resetScore = options->addAction("&Reset Score Card Window Location");
     connect(resetScore, &QAction::triggered, this, [this] {
         scTop = scLeft = 3;
         if (windows_ && windows_->score)
             windows_->score->resetPlace();
     });
-    QAction *resetLast = options->addAction("Reset Last Trick Window Location");
+    QAction *resetLast = options->addAction("Reset Last Tr&ick Window Location");
     connect(resetLast, &QAction::triggered, this, [this] {
         ltTop = ltLeft = 3;
         if (windows_ && windows_->lasttrick)
             windows_->lasttrick->resetPlace();
     });
     options->addSeparator();
-    QAction *textColour = options->addAction("Text Color");
+    QAction *textColour = options->addAction("Text C&olor");
     connect(textColour, &QAction::triggered, this, [this] { guarded([&] { chooseTextColour(); }); });
-    QMenu *textSize = options->addMenu("Text Size");
+    QMenu *textSize = options->addMenu("Text Si&ze");
     for (int size : {8, 10, 12, 14}) {
         QAction *a = textSize->addAction(QString::number(size));
         a->setObjectName(QStringLiteral("N%1").arg(size));
@@ -251,10 +280,10 @@ void Tchat::buildMenus()
     options->addSeparator();
     options->addAction(chatpane_->scrollOffAction());
     options->addAction(chatpane_->clearAction());
-    QAction *resetScreen = options->addAction("Reset Screen Location");
+    QAction *resetScreen = options->addAction("Reset Screen Loc&ation");
     connect(resetScreen, &QAction::triggered, this, &Tchat::resetScreenLocation);
     options->addSeparator();
-    JustWatch1 = options->addAction("Just Watch");
+    JustWatch1 = options->addAction("&Just Watch");
     JustWatch1->setCheckable(true);
     connect(JustWatch1, &QAction::triggered, this, [this] {
         // The mark follows the server's answer only.
@@ -262,33 +291,60 @@ void Tchat::buildMenus()
         if (model_.loggedin() && isSeat(model_.myseat()))
             send(toServer::JustWatch{model_.myseat(), !JustWatch1->isChecked()});
     });
+}
 
-    QMenu *view = menuBar()->addMenu("View");
-    QAction *viewScore = view->addAction("View Scorecard");
+void Tchat::buildViewMenu()
+{
+    QMenu *view = menuBar()->addMenu("&View");
+    QAction *viewScore = view->addAction("View &Scorecard");
     connect(viewScore, &QAction::triggered, this, &Tchat::showScoreCard);
-    QAction *spy = view->addAction("Spy List");
+    QAction *spy = view->addAction("S&py List");
     connect(spy, &QAction::triggered, this, [this] {
         if (windows_ && windows_->spylist)
             windows_->spylist->show();
     });
-    QAction *tally = view->addAction("Tally List");
+    QAction *tally = view->addAction("&Tally List");
     connect(tally, &QAction::triggered, this, [this] {
         if (windows_ && windows_->tally) {
             loadchecklist();
             windows_->tally->show();
         }
     });
-    QAction *phraseList = view->addAction("Phrase List");
+    QAction *phraseList = view->addAction("P&hrase List");
     connect(phraseList, &QAction::triggered, this, [this] { emit phraseListRequested(); });
+    view->addSeparator();
+    ShowPlayable1 = view->addAction("Show Pla&yable Cards");
+    ShowPlayable1->setObjectName("ShowPlayable1");
+    ShowPlayable1->setCheckable(true);
+    ShowPlayable1->setChecked(true);
+    connect(ShowPlayable1, &QAction::triggered, this, [this] {
+        refreshHandLooks();
+        saveinifile();
+    });
+    FourColour1 = view->addAction("&Four-Colour Deck");
+    FourColour1->setObjectName("FourColour1");
+    FourColour1->setCheckable(true);
+    connect(FourColour1, &QAction::triggered, this, [this](bool on) {
+        pictures::setFourColour(on);
+        design::redrawPictures(panel_main);
+        if (windows_ && windows_->lasttrick)
+            windows_->lasttrick->redrawCards();
+        saveinifile();
+    });
+}
 
-    QMenu *help = menuBar()->addMenu("Help");
-    QAction *content = help->addAction("Content");
-    connect(content, &QAction::triggered, this, [this] {
+void Tchat::buildHelpMenu()
+{
+    QMenu *help = menuBar()->addMenu("&Help");
+    Content1 = help->addAction("&Content");
+    Content1->setObjectName("Content1");
+    Content1->setShortcut(QKeySequence::HelpContents);
+    connect(Content1, &QAction::triggered, this, [this] {
         if (windows_ && windows_->help)
             windows_->help->show();
     });
     help->addSeparator();
-    QAction *about = help->addAction("About");
+    QAction *about = help->addAction("&About");
     connect(about, &QAction::triggered, this, [this] {
         if (windows_ && windows_->about)
             windows_->about->show();
@@ -299,66 +355,72 @@ void Tchat::buildTable()
 {
     auto *central = new QWidget(this);
     central->setObjectName("central");
-    central->setMinimumSize(784, 474);
+    central->setMinimumSize(layout::kTable + QSize(2, 0));
+    // Around a table that cannot fill the window exactly: the felt's dark rim.
+    QPalette rim = central->palette();
+    rim.setColor(QPalette::Window, QColor(0x12, 0x3a, 0x21));
+    central->setPalette(rim);
+    central->setAutoFillBackground(true);
     setCentralWidget(central);
 
     panel_main = new QWidget(central);
     panel_main->setObjectName("panel_main");
-    panel_main->setFixedSize(782, 474);
+    design::makeView(panel_main);
+    panel_main->resize(layout::kTable);
+    // The table itself takes the keys for playing; the chat box only when asked.
+    panel_main->setFocusPolicy(Qt::StrongFocus);
+    panel_main->setAccessibleName("Card table");
+    panel_main->installEventFilter(this);
+    motion_ = new TableMotion(panel_main);
 
-    auto *felt = new QLabel(panel_main);
-    felt->setObjectName("image_background");
-    felt->setGeometry(0, 0, 782, 474);
-    felt->setPixmap(pictures::background(pictures::Background::Table));
-    felt->setScaledContents(true);
+    auto *felt = makePicture(panel_main, "image_background", QRect(QPoint(0, 0), layout::kTable));
+    felt->showBackground(pictures::Background::Table);
+    felt->setAccessibleName("Table");
 
-    label_gametype = makeLabel(panel_main, "label_gametype", "Full Game", {7, 4, 180, 18}, 14, true, kSystemColour);
-    label_round = makeLabel(panel_main, "label_round", "Round: 0", {7, 23, 180, 18}, 14, true, kSystemColour);
-    label_cards = makeLabel(panel_main, "label_cards", "Num of Cards: 0", {7, 42, 180, 18}, 14, true, kSystemColour);
-    label_totalbids = makeLabel(panel_main, "label_totalbids", "Total Bids: 0", {7, 60, 180, 18}, 14, true, kSystemColour);
-    label_turn = makeLabel(panel_main, "label_turn", "Good Luck!", {7, 79, 180, 18}, 14, true, kSystemColour);
-    label_overunder = makeLabel(panel_main, "label_overunder", "Over +0", {21, 293, 76, 18}, 13, true,
-                                kSystemColour, Qt::AlignCenter);
-    trumpcard = new QLabel(panel_main);
-    trumpcard->setObjectName("trumpcard");
-    trumpcard->setGeometry(23, 314, 71, 96);
-    trumpcard->setScaledContents(true);
-    makeLabel(panel_main, "label_trumpcaption", "Trump Card", {13, 411, 91, 16}, 12, true, kSystemColour,
+    const QColor status = layout::kFeltStatus;
+    label_gametype = makeLabel(panel_main, "label_gametype", "Full Game", layout::kGameType, 14, true, status);
+    label_round = makeLabel(panel_main, "label_round", "Round: 0", layout::kRound, 14, true, status);
+    label_cards = makeLabel(panel_main, "label_cards", "Num of Cards: 0", layout::kNumCards, 14, true, status);
+    label_totalbids = makeLabel(panel_main, "label_totalbids", "Total Bids: 0", layout::kTotalBids, 14, true, status);
+    label_turn = makeLabel(panel_main, "label_turn", "Good Luck!", layout::kTurnText, 14, true, status);
+    label_overunder = makeLabel(panel_main, "label_overunder", "Over +0", layout::kOverUnder, 13, true, status,
+                                Qt::AlignCenter);
+    trumpcard = makePicture(panel_main, "trumpcard", layout::kTrumpCard);
+    trumpcard->setAccessibleName("Trump card: none");
+    makeLabel(panel_main, "label_trumpcaption", "Trump Card", layout::kTrumpCaption, 12, true, status,
               Qt::AlignCenter);
-    label_end = makeLabel(panel_main, "label_end", " ", {6, 280, 509, 22}, 18, true, kSystemColour,
-                          Qt::AlignCenter);
-    label_status1 = makeLabel(panel_main, "label_status1", " ", {3, 451, 334, 18}, 13, true, kSystemColour);
-    label_status2 = makeLabel(panel_main, "label_status2", " ", {336, 451, 169, 18}, 13, true, kSystemColour,
+    label_end = makeLabel(panel_main, "label_end", " ", layout::kEnd, 18, true, status, Qt::AlignCenter);
+    label_status1 = makeLabel(panel_main, "label_status1", " ", layout::kStatus1, 13, true, status);
+    label_status2 = makeLabel(panel_main, "label_status2", " ", layout::kStatus2, 13, true, status,
                               Qt::AlignRight | Qt::AlignVCenter);
-    label_firstplay = makeLabel(panel_main, "label_firstplay", QString(), {138, 251, 255, 18}, 13, true,
-                                Qt::black, Qt::AlignCenter);
+    label_firstplay = makeLabel(panel_main, "label_firstplay", QString(), layout::kFirstPlay, 13, true,
+                                layout::kFeltText, Qt::AlignCenter);
     label_firstplay->hide();
 
     buildSeatPanels();
 
-    auto *logo = new ClickablePicture(panel_main);
-    logo->setObjectName("image_logo");
-    logo->setGeometry(446, 2, 60, 60);
+    auto *logo = makePicture(panel_main, "image_logo", layout::kLogo);
+    logo->showLogo();
     logo->setScaledContents(true);
-    logo->setPixmap(pictures::logo());
     logo->setCursor(Qt::PointingHandCursor);
+    logo->setAccessibleName("Quillet web site");
     logo->onPress = [this](Qt::MouseButton b) {
         if (b == Qt::LeftButton && windows_ && windows_->about)
             windows_->about->openMakerSite();
     };
 
-    button_start = new PictureButton("Start Game", QSize(91, 28), panel_main);
+    button_start = new PictureButton("Start Game", layout::kStart.size(), panel_main);
     button_start->setObjectName("button_start");
-    button_start->move(221, 180);
+    design::place(button_start, layout::kStart);
     connect(button_start, &PictureButton::clicked, this, [this] { guarded([&] { StartHalfGame1Click(); }); });
     button_start->hide();
 
-    button_scorecard = new PictureButton("Score Card", QSize(85, 22), panel_main);
+    button_scorecard = new PictureButton("Score Card", layout::kScoreCardButton.size(), panel_main);
     button_scorecard->setObjectName("button_scorecard");
-    button_scorecard->move(330, 424);
-    button_lasttrick = new PictureButton("Last Trick", QSize(85, 22), panel_main);
+    design::place(button_scorecard, layout::kScoreCardButton);
+    button_lasttrick = new PictureButton("Last Trick", layout::kLastTrickButton.size(), panel_main);
     button_lasttrick->setObjectName("button_lasttrick");
-    button_lasttrick->move(420, 424);
+    design::place(button_lasttrick, layout::kLastTrickButton);
     connect(button_lasttrick, &PictureButton::clicked, this, &Tchat::showLastTrick);
     connect(button_scorecard, &PictureButton::clicked, this, &Tchat::showScoreCard);
 
@@ -366,27 +428,31 @@ void Tchat::buildTable()
     buildTrumpPanel();
     buildChatArea();
     buildSeatMenu();
+
+    outlineTimer_ = new QTimer(this);
+    outlineTimer_->setSingleShot(true);
+    outlineTimer_->setInterval(1500);
+    connect(outlineTimer_, &QTimer::timeout, this, [this] { refreshHandLooks(); });
 }
 
 void Tchat::buildBidBox()
 {
-    label_yourbid = makeLabel(panel_main, "label_bid", "Your Bid:", {153, 274, 128, 24}, 19, true, Qt::black,
+    label_yourbid = makeLabel(panel_main, "label_bid", "Your Bid:", layout::kYourBid, 19, true, layout::kFeltText,
                               Qt::AlignRight | Qt::AlignVCenter);
     edit_bid = new QLineEdit("0", panel_main);
     edit_bid->setObjectName("edit_bid");
-    edit_bid->setGeometry(284, 272, 34, 28);
+    design::place(edit_bid, layout::kEditBid);
     edit_bid->setAlignment(Qt::AlignCenter);
-    QFont f = edit_bid->font();
-    f.setPixelSize(15);
-    f.setBold(true);
-    edit_bid->setFont(f);
+    edit_bid->setAccessibleName("Your Bid");
+    design::setFont(edit_bid, 15, true);
     connect(edit_bid, &QLineEdit::returnPressed, this, [this] { guarded([&] { button_bidClick(); }); });
+    edit_bid->installEventFilter(this);
     updown_bid = new UpDown(edit_bid, panel_main);
     updown_bid->setObjectName("updown_bid");
-    updown_bid->setGeometry(318, 272, 17, 28);
-    button_bid = new PictureButton("Set Bid", QSize(91, 28), panel_main);
+    design::place(updown_bid, layout::kUpDown);
+    button_bid = new PictureButton("Set Bid", layout::kSetBid.size(), panel_main);
     button_bid->setObjectName("button_bid");
-    button_bid->move(337, 272);
+    design::place(button_bid, layout::kSetBid);
     connect(button_bid, &PictureButton::clicked, this, [this] { guarded([&] { button_bidClick(); }); });
     showBidBox(false);
 }
@@ -395,27 +461,28 @@ void Tchat::buildTrumpPanel()
 {
     panel_trump = new QWidget(panel_main);
     panel_trump->setObjectName("panel_trump");
-    panel_trump->setGeometry(48, 134, 417, 133);
-    auto *bg = new QLabel(panel_trump);
-    bg->setGeometry(0, 0, 417, 133);
-    bg->setPixmap(pictures::background(pictures::Background::Trump));
+    design::place(panel_trump, layout::kTrumpPanel);
+    panel_trump->setFocusPolicy(Qt::StrongFocus);
+    panel_trump->setAccessibleName("Choose a Suit to be Trump");
+    panel_trump->installEventFilter(this);
+    auto *bg = makePicture(panel_trump, "image_trumpbackground", QRect(QPoint(0, 0), layout::kTrumpPanel.size()));
+    bg->showBackground(pictures::Background::Trump);
     bg->setScaledContents(true);
-    const int xs[6] = {0, 13, 93, 173, 253, 333};
     for (int i = 1; i <= 5; ++i) {
-        auto *pic = new ClickablePicture(panel_trump);
-        pic->setObjectName(QStringLiteral("image_selecttrump%1").arg(i));
-        pic->setGeometry(xs[i], 7, 71, 96);
-        pic->setScaledContents(true);
-        pic->setPixmap(pictures::card(kTrumpChoices[i]));
+        const QByteArray name = "image_selecttrump" + QByteArray::number(i);
+        auto *pic = makePicture(panel_trump, name.constData(),
+                                QRect(QPoint(layout::kTrumpChoiceX[i], layout::kTrumpChoiceY), layout::kCard));
+        pic->showCard(kTrumpChoices[i]);
         pic->setCursor(Qt::PointingHandCursor);
+        pic->setAccessibleName(i == 5 ? QString("No Trump") : pictures::suitWord(suitOf(kTrumpChoices[i])));
         pic->onPress = [this, i](Qt::MouseButton b) {
             if (b == Qt::LeftButton)
                 guarded([&] { selectTrump(i); });
         };
+        trumpChoices_[std::size_t(i)] = pic;
     }
-    auto *caption = makeLabel(panel_trump, "label_choosetrump", "Choose a Suit to be Trump", {0, 108, 417, 22},
-                              16, true, Qt::white, Qt::AlignCenter);
-    Q_UNUSED(caption);
+    makeLabel(panel_trump, "label_choosetrump", "Choose a Suit to be Trump", layout::kTrumpPrompt, 16, true,
+              Qt::white, Qt::AlignCenter);
     panel_trump->hide();
 }
 
@@ -449,6 +516,9 @@ void Tchat::resetTable()
 
 void Tchat::showBidBox(bool visible)
 {
+    // The keys come back to the table when the box they were in goes.
+    if (!visible && (edit_bid->hasFocus() || button_bid->hasFocus()))
+        focusTable();
     label_yourbid->setVisible(visible);
     edit_bid->setVisible(visible);
     updown_bid->setVisible(visible);
@@ -457,6 +527,8 @@ void Tchat::showBidBox(bool visible)
 }
 
 QLabel *Tchat::labelNamed(const QString &name) const { return panel_main->findChild<QLabel *>(name); }
+
+QWidget *Tchat::control(const QString &name) const { return panel_main->findChild<QWidget *>(name); }
 
 void Tchat::send(const ToServer &message)
 {
@@ -470,6 +542,12 @@ void Tchat::send(const ToServer &message)
 
 void Tchat::closeEvent(QCloseEvent *event)
 {
+    // The host's window going means the end of the game for everybody at the table.
+    if (!closing_ && !connectionLost_ && model_.hosting() && gameRunning()
+        && !confirmLosingGame("A game is running. Close Quillet and end the game for everybody at the table?")) {
+        event->ignore();
+        return;
+    }
     closing_ = true;
     guarded([&] { closeRule(); });
     emit windowClosing();
@@ -480,12 +558,7 @@ void Tchat::closeEvent(QCloseEvent *event)
 void Tchat::resizeEvent(QResizeEvent *event)
 {
     QMainWindow::resizeEvent(event);
-    // The panel keeps its place in the middle as the window grows.
-    if (auto *central = centralWidget()) {
-        const int x = std::max(0, (central->width() - panel_main->width()) / 2);
-        const int y = std::max(0, (central->height() - panel_main->height()) / 2);
-        panel_main->move(x, y);
-    }
+    applyTableScale();
 }
 
 void Tchat::changeEvent(QEvent *event)

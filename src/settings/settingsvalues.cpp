@@ -53,6 +53,8 @@ QuilletSettings readSettings(const ProfileFile &file)
     s.scLeft = integer(file, "scLeft", 3);
     s.ltTop = integer(file, "ltTop", 3);
     s.ltLeft = integer(file, "ltLeft", 3);
+    s.showPlayable = text(file, "Showplayable", "true") != QLatin1String("false");
+    s.fourColour = text(file, "Fourcolour", "false") == QLatin1String("true");
     return s;
 }
 
@@ -75,6 +77,8 @@ void writeSettings(ProfileFile &file, const QuilletSettings &s)
     put(file, "scLeft", QString::number(s.scLeft));
     put(file, "ltTop", QString::number(s.ltTop));
     put(file, "ltLeft", QString::number(s.ltLeft));
+    put(file, "Showplayable", trueFalse(s.showPlayable));
+    put(file, "Fourcolour", trueFalse(s.fourColour));
 }
 
 void writePhrases(ProfileFile &file, const QString phrases[9])

@@ -28,6 +28,8 @@ struct QuilletSettings {
     int scLeft = 3;
     int ltTop = 3;
     int ltLeft = 3;
+    bool showPlayable = true;        // "Showplayable" anything but "false"
+    bool fourColour = false;         // "Fourcolour" "true"
 };
 
 inline constexpr int defaultTextSize = 8;
@@ -41,7 +43,7 @@ QuilletSettings readSettings(const ProfileFile &file);
 // Writes every key except the phrases, in the table's order: "Textsize",
 // "Textcolor", "Botspeed", "Top", "Left", "Width", "Height", "Turnsound",
 // "ChatterSounds", "Showscorecard", "Scontop", "Ltontop", "Playsounds",
-// "scTop", "scLeft", "ltTop", "ltLeft".
+// "scTop", "scLeft", "ltTop", "ltLeft", "Showplayable", "Fourcolour".
 void writeSettings(ProfileFile &file, const QuilletSettings &settings);
 // Writes "Phrase1".."Phrase9" (the phrase editor's keys).
 void writePhrases(ProfileFile &file, const QString phrases[9]);
