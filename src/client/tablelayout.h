@@ -16,7 +16,7 @@ inline constexpr QSize kTable(782, 474);
 inline constexpr QSize kCard(71, 96);
 
 // Seat panels by screen position: 1 bottom, 2 left, 3 top, 4 right (index 0 unused).
-inline constexpr QPoint kName[5] = {{}, {122, 298}, {39, 102}, {147, 3}, {384, 64}};
+inline constexpr QPoint kName[5] = {{}, {122, 298}, {39, 102}, {147, 3}, {384, 63}};
 // A longer name is cut short with an ellipsis at this width, so it meets no other control.
 inline constexpr int kNameWidth[5] = {0, 78, 116, 200, 126};
 inline constexpr QPoint kScore[5] = {{}, {170, 321}, {89, 125}, {196, 28}, {425, 85}};
@@ -47,7 +47,7 @@ inline constexpr QRect kTrumpCaption(13, 411, 91, 16);
 inline constexpr QRect kEnd(6, 277, 509, 21);
 inline constexpr QRect kStatus1(3, 451, 332, 18);
 inline constexpr QRect kStatus2(336, 451, 169, 18);
-inline constexpr QRect kFirstPlay(138, 251, 255, 18);
+inline constexpr QRect kFirstPlay(181, 251, 240, 18);
 inline constexpr QRect kLogo(446, 2, 60, 60);
 inline constexpr QRect kStart(221, 180, 91, 28);
 // While the last trick still lies on the table the start button waits in the empty hand row.
@@ -80,7 +80,7 @@ inline constexpr QRect kChatArea(512, 0, 270, 474);
 // behind it (the table tests measure it).
 inline const QColor kFeltText(0xff, 0xff, 0xff);        // names, scores, tricks, bids made
 inline const QColor kFeltCaption(0xd8, 0xe6, 0xdc);     // "Score", "Tricks"
-inline const QColor kFeltNotYetBid(0xb9, 0xcc, 0xbe);   // a bid not made yet this round
+inline const QColor kFeltNotYetBid(0xc4, 0xd6, 0xc9);   // a bid not made yet this round
 inline const QColor kFeltStatus(0xff, 0xd8, 0x70);      // the table's own lines (gold)
 
 } // namespace quillet::layout
