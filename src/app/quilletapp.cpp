@@ -155,8 +155,9 @@ int runQuillet(int argc, char **argv)
     if (const auto code = earlyExit("quillet", cl.error, cl.help, cl.version, usageText(), kVersion.data()))
         return *code;
     QApplication app(argc, argv);
+    // No display name: the desktop would add it to every window title, and the
+    // titles already name the program ("Quillet - Scorecard", "Quillet — Alice").
     QApplication::setApplicationName("Quillet");
-    QApplication::setApplicationDisplayName("Quillet");
     // Wayland compositors match the window to its menu entry (and icon) by this.
     QGuiApplication::setDesktopFileName(QStringLiteral(QUILLET_APP_ID));
     const QString home = cl.home.isEmpty() ? QCoreApplication::applicationDirPath() : cl.home;

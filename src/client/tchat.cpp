@@ -102,6 +102,7 @@ Tchat::Tchat(QWidget *parent) : QMainWindow(parent)
     connect(this, &Tchat::loggedIn, this, [this] { guarded([&] { loadinifile(); }); });
     resize(790, 520);
     resetTable();
+    focusTable();
     refreshView();
 }
 
@@ -517,7 +518,7 @@ void Tchat::resetTable()
 void Tchat::showBidBox(bool visible)
 {
     // The keys come back to the table when the box they were in goes.
-    if (!visible && (edit_bid->hasFocus() || button_bid->hasFocus()))
+    if (!visible && (holdsKeys(edit_bid) || holdsKeys(button_bid)))
         focusTable();
     label_yourbid->setVisible(visible);
     edit_bid->setVisible(visible);

@@ -227,6 +227,8 @@ private:
     void selectTrumpChoice(int index);
     void focusTable();
     void giveBidBoxTheKeys();
+    // The control the table's keys go to (also while another window is in front).
+    bool holdsKeys(const QWidget *w) const { return w && w->window()->focusWidget() == w; }
     // Running games.
     bool gameRunning() const;
     bool confirmLosingGame(const QString &question);

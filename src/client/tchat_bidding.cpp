@@ -53,7 +53,7 @@ void Tchat::button_bidClick()
     if (model_.loggedin())
         send(toServer::Bid{model_.myseat(), check.bid});
     edit_bid->setText("0");
-    const bool hadKeys = edit_bid->hasFocus();
+    const bool hadKeys = holdsKeys(edit_bid);
     button_bid->hide();
     if (hadKeys)
         focusTable();
@@ -113,7 +113,7 @@ void Tchat::selectTrump(int pictureIndex)
 {
     if (pictureIndex < 1 || pictureIndex > 5)
         return;
-    const bool hadKeys = panel_trump->hasFocus();
+    const bool hadKeys = holdsKeys(panel_trump);
     panel_trump->hide();
     if (hadKeys)
         focusTable();
@@ -135,7 +135,7 @@ void Tchat::trump(const toTable::Trump &m)
     if (!model_.trump(m))
         return;
     showTrumpCard();
-    if (panel_trump->hasFocus())
+    if (holdsKeys(panel_trump))
         focusTable();
     panel_trump->hide();
     if (m.card == kNoTrumpCard)

@@ -81,7 +81,7 @@ void Tchat::buildChatArea()
     connect(mychat_, &ChatInput::escapePressed, this, [this] { focusTable(); });
     // A line started by typing on the table gives the keys back once it is empty again.
     connect(mychat_, &QLineEdit::textChanged, this, [this](const QString &text) {
-        if (text.isEmpty() && mychat_->hasFocus() && !chatClicked_)
+        if (text.isEmpty() && holdsKeys(mychat_) && !chatClicked_)
             focusTable();
     });
     connect(chatpane_, &ChatPane::cleared, mychat_, [this] { mychat_->setFocus(); });

@@ -50,7 +50,7 @@ bool Tchat::eventFilter(QObject *watched, QEvent *event)
             else if (watched == mychat_ && !chatTakesKeys() && !typesText(key) && key->key() != Qt::Key_Escape) {
                 // An empty box the player did not choose passes the game's keys on.
                 used = tableKey(key);
-                if (used && mychat_->hasFocus())
+                if (used && holdsKeys(mychat_))
                     focusTable();
             }
             else if (watched == edit_bid && (key->key() == Qt::Key_Up || key->key() == Qt::Key_Down)) {
@@ -89,7 +89,7 @@ bool Tchat::eventFilter(QObject *watched, QEvent *event)
 
 bool Tchat::chatTakesKeys() const
 {
-    if (!mychat_->hasFocus())
+    if (!holdsKeys(mychat_))
         return false;
     const QString t = mychat_->text();
     return chatClicked_ || (!t.isEmpty() && t != ChatInput::kEnterChatHere);

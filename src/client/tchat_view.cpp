@@ -64,7 +64,7 @@ void Tchat::refreshHandLooks()
     const bool myturn = model_.myturn();
     const bool dim = myturn && ShowPlayable1 && ShowPlayable1->isChecked();
     const bool outline = outlineTimer_ && outlineTimer_->isActive();
-    const bool showSelection = panel_main->hasFocus() && selectedPlace_ >= 1;
+    const bool showSelection = holdsKeys(panel_main) && selectedPlace_ >= 1;
     CardImage *selected = nullptr;
     for (int p = 1; p <= kHandSlots; ++p) {
         CardImage *c = cardAtPlace(p);
