@@ -178,6 +178,8 @@ public:
 
 signals:
     void loggedIn();
+    // A change told to assistive technology (the live status label's description).
+    void announced(const QString &text);
     void windowClosing();
     void phraseListRequested();
 

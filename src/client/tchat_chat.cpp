@@ -33,6 +33,7 @@ void Tchat::buildChatArea()
     chatArea_ = new QWidget(panel_main);
     chatArea_->setObjectName("panel_chat");
     design::place(chatArea_, layout::kChatArea);
+    chatArea_->setAccessibleName("Chat");
 
     sounds_ = new SoundPlayer(this);
     connect(sounds_, &SoundPlayer::unavailable, this, [this] { systemLine(SoundPlayer::unavailableText()); });

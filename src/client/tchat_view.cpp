@@ -146,6 +146,7 @@ void Tchat::announce(const QString &text)
     panel_main->setAccessibleDescription(text);
     QAccessibleEvent table(panel_main, QAccessible::DescriptionChanged);
     QAccessible::updateAccessibility(&table);
+    emit announced(text);
 }
 
 bool Tchat::gameRunning() const { return model_.gameRunning(); }

@@ -273,7 +273,7 @@ private slots:
         QCOMPARE(menu->objectName(), QStringLiteral("PopupMenu1"));
         QStringList items;
         for (QAction *a : menu->actions())
-            items << a->text();
+            items << a->text().remove(QLatin1Char('&')); // shown without the mnemonic marks
         QCOMPARE(items, QStringList({"Select All", "Copy", "Clear Main Chat", "Scroll Chat Off"}));
         QCOMPARE(t.pane.copyAction()->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_C));
         QCOMPARE(t.pane.scrollOffAction()->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_S));

@@ -58,10 +58,11 @@ inline void driveTo(quillet::Tchat *t, State state, int myseat)
     // The own hand goes round the suits: slot k holds suit (k - 1) % 4 + 1 at rank
     // 3 × ((k - 1) / 4) + me, so it has hearts below the queen the others lead.
     for (int s = 1; s <= 4; ++s) {
-        std::string deal = "CMD_placecard+" + std::to_string(s);
+        std::string deal = "CMD_placecard+";
+        deal += std::to_string(s);
         for (int slot = 1; slot <= 13; ++slot) {
             const int card = s == me && !watcher ? ((slot - 1) % 4) * 13 + 3 * ((slot - 1) / 4) + me : 0;
-            deal += "+" + std::to_string(slot) + "+" + std::to_string(card);
+            deal.append("+").append(std::to_string(slot)).append("+").append(std::to_string(card));
         }
         msg(deal);
     }
