@@ -200,6 +200,7 @@ void ChatPane::setZoom(qreal zoom)
         return;
     const bool wasAtEnd = atEnd();
     styles_.setZoom(zoom);
+    smileyCache_ = {}; // the provider draws them for the new size
     relayoutAll(true);
     if (wasAtEnd)
         verticalScrollBar()->setValue(verticalScrollBar()->maximum());

@@ -36,10 +36,10 @@ inline constexpr QSize kValue(30, 16);
 inline constexpr QSize kCaption(40, 16);
 
 // Table-wide labels.
-inline constexpr QRect kGameType(7, 4, 140, 18);
-inline constexpr QRect kRound(7, 23, 140, 18);
-inline constexpr QRect kNumCards(7, 42, 140, 18);
-inline constexpr QRect kTotalBids(7, 60, 140, 18);
+inline constexpr QRect kGameType(7, 4, 148, 18);
+inline constexpr QRect kRound(7, 23, 148, 18);
+inline constexpr QRect kNumCards(7, 42, 148, 18);
+inline constexpr QRect kTotalBids(7, 60, 148, 18);
 inline constexpr QRect kTurnText(7, 79, 146, 18);
 inline constexpr QRect kOverUnder(21, 295, 76, 18);
 inline constexpr QRect kTrumpCard(23, 314, 71, 96);

@@ -545,7 +545,9 @@ void Tchat::closeEvent(QCloseEvent *event)
 {
     // The host's window going means the end of the game for everybody at the table.
     if (!closing_ && !connectionLost_ && model_.hosting() && gameRunning()
-        && !confirmLosingGame("A game is running. Close Quillet and end the game for everybody at the table?")) {
+        && !confirmLosingGame(soloGame_ ? QString("A game is running. Close Quillet and end it?")
+                                        : QString("A game is running. Close Quillet and end the game for everybody at "
+                                                  "the table?"))) {
         event->ignore();
         return;
     }

@@ -68,7 +68,7 @@ void Tchat::buildChatArea()
     chatpane_ = new ChatPane(chatArea_);
     design::place(chatpane_, QRect(2, 28, 266, 414));
     chatpane_->setAccessibleName("Chat");
-    chatpane_->setSmileyProvider([](int i) { return pictures::smiley(i); });
+    chatpane_->setSmileyProvider([this](int i) { return pictures::smiley(i, tableScale()); });
     chatpane_->setMessageShower([this](const QString &text) { messageBox(text); });
     mainchat = chatpane_;
 

@@ -14,6 +14,8 @@
 
 #include <QAccessible>
 #include <QAction>
+#include <QIcon>
+#include <QToolButton>
 #include <QTimer>
 
 #include <algorithm>
@@ -41,6 +43,8 @@ void Tchat::applyTableScale()
         motion_->finishAll();
         design::setScale(panel_main, s);
         chatpane_->setZoom(s);
+        button_smilies->setIcon(QIcon(pictures::smiley(0, s)));
+        button_smilies->setIconSize(QSize(qRound(17 * s), qRound(17 * s)));
     }
     const QSize size = design::scaled(QRect(QPoint(0, 0), layout::kTable), s).size();
     panel_main->resize(size);

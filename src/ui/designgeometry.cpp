@@ -15,10 +15,12 @@ constexpr char kScale[] = "designScale";
 constexpr char kRect[] = "designRect";
 constexpr char kFontPx[] = "designFontPx";
 
+// Whole pixel sizes, rounded down: a text never grows faster than the box it was
+// laid out in.
 QFont fontAt(const QWidget *w, int px, qreal scale)
 {
     QFont f = w->font();
-    f.setPixelSize(std::max(1, int(std::lround(px * scale))));
+    f.setPixelSize(std::max(1, int(std::floor(px * scale + 1e-6))));
     return f;
 }
 } // namespace

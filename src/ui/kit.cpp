@@ -279,10 +279,11 @@ void CardImage::paintEvent(QPaintEvent *event)
         p.drawRoundedRect(card, radius, radius);
     }
     if (outlined_ || selected_) {
-        // Gold for the cards that may be played, white for the keyboard's card.
-        const qreal w = std::max<qreal>(2.0, 3.0 * s);
+        // Gold for the cards that may be played, blue for the keyboard's card: both
+        // stand out on the white card and on the felt.
+        const qreal w = std::max<qreal>(2.0, (selected_ ? 4.0 : 3.0) * s);
         p.setBrush(Qt::NoBrush);
-        p.setPen(QPen(selected_ ? QColor(0xff, 0xff, 0xff) : QColor(0xf2, 0xb8, 0x1a), w));
+        p.setPen(QPen(selected_ ? QColor(0x15, 0x5c, 0xe8) : QColor(0xf2, 0xb8, 0x1a), w));
         p.drawRoundedRect(card.adjusted(w / 2, w / 2, -w / 2, -w / 2), radius, radius);
         if (selected_ && outlined_) {
             p.setPen(QPen(QColor(0xf2, 0xb8, 0x1a), w));

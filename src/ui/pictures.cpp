@@ -355,6 +355,16 @@ QPixmap logo(qreal scale)
     return cached(setFor(scale).logo, [=](qreal) { return retagged(paint::logo(dpr * scale), dpr); });
 }
 
+QPixmap smiley(int index, qreal scale)
+{
+    scale = saneScale(scale);
+    if (scale == 1.0 || !ready())
+        return smiley(index);
+    if (index < 0 || index >= kSmileys)
+        index = 0;
+    return retagged(paint::smileyFace(index, store().dpr * scale), store().dpr);
+}
+
 void setFourColour(bool on)
 {
     if (paint::fourColour() == on)

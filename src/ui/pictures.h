@@ -65,6 +65,7 @@ QPixmap mark(Mark m, qreal scale);
 QPixmap fan(int count, qreal scale);
 QPixmap background(Background b, qreal scale);
 QPixmap logo(qreal scale);
+QPixmap smiley(int index, qreal scale); // drawn each time: the chat keeps its own
 
 // The four-colour deck: clubs green and diamonds blue on every card. Redraws the pictures
 // already handed out, in place; copies taken earlier keep the old look until asked again.
