@@ -24,6 +24,18 @@
 namespace quillet {
 
 namespace {
+// Assistive technology hears of every change: only real ones are made.
+void setName(QWidget *w, const QString &text)
+{
+    if (w->accessibleName() != text)
+        w->setAccessibleName(text);
+}
+void setDescription(QWidget *w, const QString &text)
+{
+    if (w->accessibleDescription() != text)
+        w->setAccessibleDescription(text);
+}
+
 // The table grows in steps of a twentieth, so a window dragged larger redraws the
 // pictures now and then, not at every pixel, and the design size stays exact.
 constexpr qreal kScaleStep = 20.0;
@@ -78,8 +90,7 @@ void Tchat::refreshHandLooks()
         c->setDimmed(dim && !may);
         c->setOutlined(outline && may);
         c->setSelected(showSelection && p == selectedPlace_);
-        c->setAccessibleDescription(myturn ? (may ? QString("Can be played") : QString("Cannot be played now"))
-                                           : QString());
+        setDescription(c, myturn ? (may ? QString("Can be played") : QString("Cannot be played now")) : QString());
         c->raise();
         if (c->selected())
             selected = c;
@@ -100,12 +111,12 @@ void Tchat::refreshSeatDescriptions()
             text += ", just watching";
         if (model_.currentplayer() == s && model_.gameRunning() && sp.image_turn->isVisibleTo(panel_main))
             text += ", to play";
-        sp.label_playername->setAccessibleName(text);
-        sp.label_playername->setToolTip(seatName(s));
+        setName(sp.label_playername, text);
+        if (sp.label_playername->toolTip() != seatName(s))
+            sp.label_playername->setToolTip(seatName(s));
         const int fan = sp.image_cards->fanCount();
-        sp.image_cards->setAccessibleName(fan > 0 ? seatName(s) + "'s hand: " + QString::number(fan) +
-                                                        (fan == 1 ? " card" : " cards")
-                                                  : QString());
+        setName(sp.image_cards, fan > 0 ? seatName(s) + "'s hand: " + QString::number(fan) + (fan == 1 ? " card" : " cards")
+                                        : QString());
     }
 }
 
