@@ -179,10 +179,10 @@ int runQuillet(int argc, char **argv)
         t->activateWindow();
     });
     // Ending the session (or Ctrl+C) is File > Exit: the table closes and the
-    // files are saved as the windows go.
+    // files are saved as the windows go. Nobody is there to answer a question.
     TerminationSignals terminationSignals;
     QObject::connect(&terminationSignals, &TerminationSignals::received, quillet.table(), [&] {
-        quillet.table()->close();
+        quillet.table()->closeWithoutAsking();
         QCoreApplication::quit(); // also when the table was never shown
     });
     quillet.start();

@@ -1,10 +1,9 @@
 // The controls of one seat around the table.
 #pragma once
 
-namespace quillet {
+#include "ui/kit.h" // the controls' types, for everybody who reads a seat
 
-class TableLabel;
-class TablePicture;
+namespace quillet {
 
 struct SeatPanel {
     TableLabel *label_playername = nullptr;

@@ -137,8 +137,6 @@ public:
 
     // ---- round and game --------------------------------------------------
     std::optional<GameType> gameType() const { return gameType_; }
-    // From the game's start (or a late login into it) to its winner.
-    bool gameRunning() const { return gameRunning_; }
     int scoreround() const { return scoreround_; }
     int cardsPerHand() const { return cardsPerHand_; }
     int trumpcard() const { return trumpcard_; }  // 53 no trump, 0 none yet

@@ -168,7 +168,7 @@ void Tchat::buildFileMenu()
         if (windows_ && windows_->download)
             guarded([&] { windows_->download->Button2Click(); });
     });
-    StopReconnecting1 = file->addAction("Stop Reconnecting");
+    StopReconnecting1 = file->addAction("Stop &Reconnecting");
     StopReconnecting1->setObjectName("StopReconnecting1");
     StopReconnecting1->setVisible(false);
     connect(StopReconnecting1, &QAction::triggered, this, [this] { guarded([&] { stopReconnecting(false); }); });
@@ -541,10 +541,16 @@ void Tchat::send(const ToServer &message)
         link_->send(bytes);
 }
 
+void Tchat::closeWithoutAsking()
+{
+    closeConfirmed_ = true;
+    close();
+}
+
 void Tchat::closeEvent(QCloseEvent *event)
 {
     // The host's window going means the end of the game for everybody at the table.
-    if (!closing_ && !connectionLost_ && model_.hosting() && gameRunning()
+    if (!closing_ && !closeConfirmed_ && !connectionLost_ && model_.hosting() && gameRunning()
         && !confirmLosingGame(soloGame_ ? QString("A game is running. Close Quillet and end it?")
                                         : QString("A game is running. Close Quillet and end the game for everybody at "
                                                   "the table?"))) {

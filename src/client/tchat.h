@@ -93,6 +93,8 @@ public:
     std::function<void(const QString &)> messageBox;
     // A question with a yes (true) and a no: before a running game is thrown away.
     std::function<bool(const QString &)> confirm;
+    // Closes without that question (the session ends; nobody is there to answer).
+    void closeWithoutAsking();
 
     // System line in the chat pane ("0+" + text in the system colour).
     void systemLine(const QString &text);
@@ -329,6 +331,7 @@ private:
     bool chatClicked_ = false;
     QTimer *outlineTimer_ = nullptr;
     bool connectionLost_ = false;
+    bool closeConfirmed_ = false;
 
     // Chat area.
     QWidget *chatArea_ = nullptr;

@@ -280,6 +280,15 @@ private slots:
         done.msg("CMD_winner+Klot+12");
         QVERIFY(done.t->close());
         QVERIFY(done.questions.isEmpty());
+        // The session ending closes a running game without a question nobody would answer.
+        Table ending;
+        ending.t->setHosting(true);
+        ending.login(1);
+        ending.t->show();
+        ending.msg("CMD_startgame+You+h+");
+        ending.t->closeWithoutAsking();
+        QVERIFY(!ending.t->isVisible());
+        QVERIFY(ending.questions.isEmpty());
         // A table that joined another's game leaves without one.
         Table guest;
         guest.login(2, "Bo");
@@ -330,8 +339,7 @@ private slots:
         spy.login(6, "Cy");
         QCOMPARE(spy.t->windowTitle(), QString::fromUtf8("Quillet \u2014 Cy (watching)"));
         Table solo;
-        solo.t->startServer = [](bool) {};
-        solo.t->serverPort = 1; // nothing listens: the table logs in by hand
+        solo.t->startServer = [](bool) { return 1; }; // nothing listens: the table logs in by hand
         solo.t->processparams({});
         solo.msg("CMD_sendlogininfo+1");
         QCOMPARE(solo.t->windowTitle(), QString::fromUtf8("Quillet \u2014 Solo game"));
