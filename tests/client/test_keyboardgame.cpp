@@ -1,6 +1,8 @@
 // A whole solo game played with the keyboard alone: Ctrl+N and the game start dialog's
 // keys, digits and Enter to bid, the arrows and Enter to choose trump and to play. Every
 // key goes to the widget that has the keyboard focus, as a real key would.
+#include "sologame.h"
+
 #include "app/quilletapp.h"
 #include "client/tchat.h"
 #include "protocol/cards.h"
@@ -14,7 +16,6 @@
 #include <QElapsedTimer>
 #include <QLabel>
 #include <QLineEdit>
-#include <QTcpServer>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -23,13 +24,6 @@
 using namespace quillet;
 
 namespace {
-
-int freePort()
-{
-    QTcpServer probe;
-    probe.listen(QHostAddress::LocalHost, 0);
-    return probe.serverPort();
-}
 
 // Where a key typed now would go: the focus widget of the window in front.
 QWidget *keyTarget(QWidget *window)
@@ -54,7 +48,7 @@ class TestKeyboardGame : public QObject {
 private slots:
     void initTestCase() { pictures::init(1.0); }
 
-    void halfGameWithoutTheMouse_data()
+    void wholeGameWithoutTheMouse_data()
     {
         QTest::addColumn<QString>("type");
         QTest::addColumn<int>("rightPresses"); // from Half in the game start dialog
@@ -62,23 +56,18 @@ private slots:
         QTest::newRow("half") << "h" << 0 << 10;
         QTest::newRow("vale") << "m" << 2 << 23;
     }
-    void halfGameWithoutTheMouse()
+    void wholeGameWithoutTheMouse()
     {
         QFETCH(QString, type);
         QFETCH(int, rightPresses);
         QFETCH(int, rounds);
-        QTemporaryDir home;
-        CommandLine cl;
-        cl.home = home.path();
-        cl.port = freePort();
-        QuilletApp app(cl);
-        Tchat *t = app.table();
-        QStringList boxes;
-        t->messageBox = [&](const QString &text) { boxes << text; };
-        app.windows().server->setTimings(Timings{5, 5, 0});
+        SoloGame game;
+        Tchat *t = game.t;
+        QuilletApp &app = *game.app;
+        const QStringList &boxes = game.boxes;
         t->show();
         t->activateWindow();
-        t->processparams({});
+        game.start();
         QTRY_VERIFY_WITH_TIMEOUT(t->model().loggedin() && t->model().myseat() == 1, 10000);
         QVERIFY(t->model().hosting());
 

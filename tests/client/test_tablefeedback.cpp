@@ -3,6 +3,8 @@
 // the bid box, the trump choice), the questions before a running game is lost, the
 // labels of a new game, the title, what assistive technology reads and hears, and the
 // glides that never hold the game up.
+#include "tablefixture.h"
+
 #include "app/quilletapp.h"
 #include "chat/chatinput.h"
 #include "chat/chatpane.h"
@@ -29,29 +31,14 @@ using namespace quillet;
 
 namespace {
 
-struct Table {
-    Table()
-    {
-        CommandLine cl;
-        cl.home = home.path();
-        app = std::make_unique<QuilletApp>(cl);
-        t = app->table();
-        t->sendHook = [this](const std::string &m) { sent.push_back(m.substr(0, m.size() - 1)); };
-        t->messageBox = [this](const QString &text) { boxes << text; };
-        t->confirm = [this](const QString &q) {
-            questions << q;
-            return answer;
-        };
-    }
-    void msg(const std::string &m) { t->dispatch(m); }
+struct Table : TableFixture {
+    // Logged in, with the own name on the seat as the server tells it.
     void login(int slot, const QString &name = "You")
     {
-        t->setPlayerName(name);
-        msg("CMD_sendlogininfo+" + std::to_string(slot));
+        TableFixture::login(slot, name);
         if (slot <= 4)
             msg("CMD_newplayerinfo+" + std::to_string(slot) + "+" + name.toStdString());
     }
-    QLabel *label(const QString &name) { return t->panelMain()->findChild<QLabel *>(name); }
     // Seat 1 holds 3 and 5 of clubs, 3 of hearts, queen of hearts, 2 of spades; seat 2
     // has led the king of hearts and it is seat 1's turn.
     void myTurnAfterAHeartLead()
@@ -64,21 +51,7 @@ struct Table {
         msg("CMD_playcard+2+1+38");
         msg("CMD_nextplayer+f+1");
     }
-    std::string lastSent() const { return sent.empty() ? std::string() : sent.back(); }
-    void key(QWidget *to, Qt::Key k, const QString &text = QString())
-    {
-        QTest::keyClick(to, k, Qt::NoModifier);
-        Q_UNUSED(text);
-    }
     QWidget *keys() { return t->focusWidget(); }
-
-    QTemporaryDir home;
-    std::unique_ptr<QuilletApp> app;
-    Tchat *t = nullptr;
-    std::vector<std::string> sent;
-    QStringList boxes;
-    QStringList questions;
-    bool answer = false;
 };
 
 QString readText(const QString &path)

@@ -2,6 +2,7 @@
 // another, every card of a trick showing its index, every text on the felt at 4.5:1 or
 // more, the same layout at 1.5 and 2 times the size with pictures drawn for it, and the
 // side windows opening beside the table.
+#include "tablefixture.h"
 #include "tablestates.h"
 
 #include "app/quilletapp.h"
@@ -26,21 +27,7 @@ using tablestates::State;
 
 namespace {
 
-struct Table {
-    Table()
-    {
-        CommandLine cl;
-        cl.home = home.path();
-        app = std::make_unique<QuilletApp>(cl);
-        t = app->table();
-        t->sendHook = [](const std::string &) {};
-        t->messageBox = [](const QString &) {};
-        t->confirm = [](const QString &) { return true; };
-    }
-    QTemporaryDir home;
-    std::unique_ptr<QuilletApp> app;
-    Tchat *t = nullptr;
-};
+using Table = TableFixture;
 
 // The controls drawn on the table, by name, where they draw (design pixels).
 std::map<QString, QRect> drawnControls(const Tchat *t)
