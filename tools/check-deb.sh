@@ -29,7 +29,7 @@ dpkg-deb -c "$deb" | awk '{print $1, $2, $6}' > "$out/contents.txt"
 dpkg-deb -f "$deb" Section Depends > "$out/control.txt"
 grep -q '^Section: games$' "$out/control.txt" || bad "the section is not games"
 grep -q 'qt6-qpa-plugins' "$out/control.txt" || bad "qt6-qpa-plugins is not a dependency"
-grep -q 'libqt6multimedia6' "$out/control.txt" || bad "the shared libraries are not among the dependencies"
+grep -q 'libpulse0' "$out/control.txt" || bad "the shared libraries are not among the dependencies"
 for f in usr/games/quillet usr/games/zolvexlobby usr/games/quillet-server usr/bin/quillet-pack \
          usr/bin/quillet-sim usr/share/man/man6/quillet.6.gz usr/share/man/man6/zolvexlobby.6.gz \
          usr/share/man/man6/quillet-server.6.gz \

@@ -1,6 +1,7 @@
 // The table window's costs: process start to the table shown and logged in
 // to its own server, CPU while a logged-in table sits idle, and peak memory
-// over a whole solo game played by a scripted seat 1. Optionally saves
+// over a whole solo game played by a scripted seat 1, and the time to lay out
+// and draw the table anew at 2, 1.5 and 1 times its size. Optionally saves
 // pictures of the table as the game goes (--shots DIR).
 //
 //   bench_table [--idle-seconds N] [--type h|f|m] [--shots DIR] [--pause MS]
@@ -167,6 +168,16 @@ int main(int argc, char **argv)
         }
     }
     shot("game-over");
+    // The table redrawn for a larger window: every picture drawn again at the new size.
+    for (const double scale : {2.0, 1.5, 1.0}) {
+        t->show();
+        QElapsedTimer grow;
+        grow.start();
+        t->resize(QSize(int(784 * scale) + 8, int(474 * scale) + 60));
+        waitFor([&] { return qFuzzyCompare(t->tableScale(), scale); }, 5000);
+        t->grab();
+        std::printf("table rescaled to %.1f and drawn: %.1f ms\n", scale, grow.nsecsElapsed() / 1e6);
+    }
     std::printf("whole %s game: %s in %.1f s, peak resident memory %.1f MB\n", qPrintable(type),
                 status2->text().startsWith("Winning Score: ") ? "finished" : "NOT finished",
                 clock.elapsed() / 1000.0, peakRssKb() / 1024.0);

@@ -158,8 +158,9 @@ int runQuillet(int argc, char **argv)
     if (const auto code = earlyExit("quillet", cl.error, cl.help, cl.version, usageText(), kVersion.data()))
         return *code;
     QApplication app(argc, argv);
+    // No display name: the desktop would add it to every window title, and the
+    // titles already name the program ("Quillet - Scorecard", "Quillet — Alice").
     QApplication::setApplicationName("Quillet");
-    QApplication::setApplicationDisplayName("Quillet");
     // Wayland compositors match the window to its menu entry (and icon) by this.
     QGuiApplication::setDesktopFileName(QStringLiteral(QUILLET_APP_ID));
     const QString home = cl.home.isEmpty() ? QCoreApplication::applicationDirPath() : cl.home;
@@ -181,10 +182,10 @@ int runQuillet(int argc, char **argv)
         t->activateWindow();
     });
     // Ending the session (or Ctrl+C) is File > Exit: the table closes and the
-    // files are saved as the windows go.
+    // files are saved as the windows go. Nobody is there to answer a question.
     TerminationSignals terminationSignals;
     QObject::connect(&terminationSignals, &TerminationSignals::received, quillet.table(), [&] {
-        quillet.table()->close();
+        quillet.table()->closeWithoutAsking();
         QCoreApplication::quit(); // also when the table was never shown
     });
     quillet.start();

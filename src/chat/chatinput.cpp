@@ -75,6 +75,11 @@ std::optional<ToServer> ChatInput::sendit(int myseat, bool loggedin, const QStri
 
 void ChatInput::keyPressEvent(QKeyEvent *event)
 {
+    if (event->key() == Qt::Key_Escape) {
+        event->accept();
+        emit escapePressed();
+        return;
+    }
     dropInvitation();
     if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
         event->accept();

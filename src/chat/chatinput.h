@@ -42,6 +42,8 @@ public:
 signals:
     // Enter was typed; the key itself is swallowed.
     void enterPressed(const QString &text);
+    // Esc: the player leaves the box.
+    void escapePressed();
 
 protected:
     void keyPressEvent(QKeyEvent *event) override;

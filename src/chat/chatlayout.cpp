@@ -62,7 +62,7 @@ public:
         if (hasSmiley_) {
             const qreal above = chatSmileyAboveBaseline(styles_);
             ascent = std::max(ascent, int(std::ceil(above)));
-            descent = std::max(descent, int(std::ceil(kSmileySize - above)));
+            descent = std::max(descent, int(std::ceil(styles_.smileySize() - above)));
         }
         line.ascent = ascent;
         line.height = ascent + descent + 1;
@@ -142,7 +142,7 @@ bool isChatBreakChar(QChar c)
 qreal chatSmileyAboveBaseline(const ChatStyleSheet &styles)
 {
     // The picture is centred on the middle of the text's line box.
-    return (styles.ascent() - styles.descent()) / 2 + kSmileySize / 2.0;
+    return (styles.ascent() - styles.descent()) / 2 + styles.smileySize() / 2.0;
 }
 
 void measureChatParagraph(ChatParagraph &p, const ChatStyleSheet &styles)
@@ -151,7 +151,7 @@ void measureChatParagraph(ChatParagraph &p, const ChatStyleSheet &styles)
     for (int ri = 0; ri < int(p.runs.size()); ++ri) {
         const ChatRun &r = p.runs[std::size_t(ri)];
         if (r.picture >= 0) {
-            p.atoms.push_back({r.start, r.length, ri, float(kSmileySize), true});
+            p.atoms.push_back({r.start, r.length, ri, float(styles.smileySize()), true});
             continue;
         }
         const auto add = [&](int start, int length, bool breakAfter) {

@@ -66,7 +66,8 @@ ChatSend buildChatSend(int myseat, const QString &text, const QString &colorText
     if (!loggedin)
         return result;
     result.emptyBox = true;
-    if (text.isEmpty())
+    // A box of blanks is an empty box: it posts no empty line.
+    if (text.trimmed().isEmpty())
         return result;
     const std::string color = colorSuffix(colorText);
     if (!text.startsWith(QLatin1Char('/')))
@@ -75,7 +76,8 @@ ChatSend buildChatSend(int myseat, const QString &text, const QString &colorText
         // The action is what follows "/me" and its blank; "/meow" has no
         // blank and has long sent "ow", which players know.
         const QString action = text.mid(text.startsWith(QLatin1String("/me ")) ? 4 : 3);
-        result.message = toServer::Action{myseat, utf8(action) + color};
+        if (!action.trimmed().isEmpty())
+            result.message = toServer::Action{myseat, utf8(action) + color};
     }
     return result;
 }
@@ -173,6 +175,7 @@ std::vector<ChatPiece> splitChatBody(const QString &body)
 bool isChatLink(const QString &word)
 {
     return word.contains(QLatin1String("http://"), Qt::CaseInsensitive)
+        || word.contains(QLatin1String("https://"), Qt::CaseInsensitive)
         || word.contains(QLatin1String("www."), Qt::CaseInsensitive);
 }
 

@@ -31,7 +31,8 @@ struct ChatSend {
 };
 
 // A typed line: plain text goes as a chat, "/me..." as an action with the
-// text after "/me " ("/meow" sends "ow"), any other "/" line sends nothing.
+// text after "/me " ("/meow" sends "ow"), any other "/" line sends nothing,
+// and neither does a line (or an action) of nothing but blanks.
 // The box empties whenever the player is logged in; when he is not, nothing
 // is sent and the text stays.
 ChatSend buildChatSend(int myseat, const QString &text, const QString &colorText,
@@ -81,7 +82,7 @@ struct ChatPiece {
 // text between smileys is cut into words that keep their ending space.
 std::vector<ChatPiece> splitChatBody(const QString &body);
 
-// A word is a link when it contains "http://" or "www." in any case.
+// A word is a link when it contains "http://", "https://" or "www." in any case.
 bool isChatLink(const QString &word);
 
 // The address a stored link may open: trailing blanks removed; only a word

@@ -40,15 +40,15 @@ ChatPane::ChatPane(QWidget *parent) : QAbstractScrollArea(parent)
 
     popup_ = new QMenu(this);
     popup_->setObjectName(QStringLiteral("PopupMenu1"));
-    selectAllAction_ = popup_->addAction(tr("Select All"), this, &ChatPane::selectAll);
+    selectAllAction_ = popup_->addAction(tr("Select &All"), this, &ChatPane::selectAll);
     selectAllAction_->setObjectName(QStringLiteral("SelectAll1"));
-    copyAction_ = popup_->addAction(tr("Copy"), this, &ChatPane::copy);
+    copyAction_ = popup_->addAction(tr("&Copy"), this, &ChatPane::copy);
     copyAction_->setObjectName(QStringLiteral("Copy1"));
     copyAction_->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_C));
     copyAction_->setShortcutContext(Qt::WidgetWithChildrenShortcut);
-    clearAction_ = popup_->addAction(tr("Clear Main Chat"), this, &ChatPane::clear);
+    clearAction_ = popup_->addAction(tr("Clear &Main Chat"), this, &ChatPane::clear);
     clearAction_->setObjectName(QStringLiteral("ClearMainChat1"));
-    scrollOffAction_ = popup_->addAction(tr("Scroll Chat Off"));
+    scrollOffAction_ = popup_->addAction(tr("Scroll C&hat Off"));
     scrollOffAction_->setObjectName(QStringLiteral("ScrollChatOff1"));
     scrollOffAction_->setCheckable(true);
     scrollOffAction_->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_S));
@@ -188,6 +188,19 @@ void ChatPane::setTextSize(int points)
         return;
     const bool wasAtEnd = atEnd();
     styles_.setPointSize(points);
+    relayoutAll(true);
+    if (wasAtEnd)
+        verticalScrollBar()->setValue(verticalScrollBar()->maximum());
+    viewport()->update();
+}
+
+void ChatPane::setZoom(qreal zoom)
+{
+    if (qFuzzyCompare(zoom, styles_.zoom()))
+        return;
+    const bool wasAtEnd = atEnd();
+    styles_.setZoom(zoom);
+    smileyCache_ = {}; // the provider draws them for the new size
     relayoutAll(true);
     if (wasAtEnd)
         verticalScrollBar()->setValue(verticalScrollBar()->maximum());

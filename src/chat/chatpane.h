@@ -47,6 +47,9 @@ public:
     // Point size of all fifteen styles.
     void setTextSize(int points);
     int textSize() const { return styles_.pointSize(); }
+    // The pane drawn `zoom` times larger (the table grew with the window); the text
+    // size stays the one chosen.
+    void setZoom(qreal zoom);
 
     // "Scroll Chat Off": new lines leave the view where it is.
     bool scrollOff() const;

@@ -58,7 +58,7 @@ void ChatPane::paintParagraph(QPainter &painter, const ChatParagraph &p, int par
             const qreal x = kSideMargin + f.x;
             const auto draw = [&](const QColor &color) {
                 if (run.picture >= 0) {
-                    painter.drawPixmap(QRectF(x, baseline - smileyAbove, kSmileySize, kSmileySize),
+                    painter.drawPixmap(QRectF(x, baseline - smileyAbove, styles_.smileySize(), styles_.smileySize()),
                                        smiley(run.picture), QRectF());
                 } else {
                     painter.setFont(styles_.font(run.style));

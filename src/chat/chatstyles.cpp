@@ -1,6 +1,11 @@
 #include "chat/chatstyles.h"
 
+#include "chat/chatlayout.h"
+
 #include <QGuiApplication>
+
+#include <algorithm>
+#include <cmath>
 #include <QPalette>
 
 namespace quillet {
@@ -42,6 +47,17 @@ void ChatStyleSheet::setPointSize(int points)
     rebuild();
 }
 
+void ChatStyleSheet::setZoom(qreal zoom)
+{
+    zoom = std::clamp<qreal>(zoom, 0.25, 8.0);
+    if (qFuzzyCompare(zoom, zoom_))
+        return;
+    zoom_ = zoom;
+    rebuild();
+}
+
+qreal ChatStyleSheet::smileySize() const { return std::round(kSmileySize * zoom_); }
+
 qreal ChatStyleSheet::advance(int s, const QString &piece) const
 {
     QHash<QString, qreal> &cache = widthCache_[std::size_t(s)];
@@ -67,7 +83,7 @@ void ChatStyleSheet::rebuild()
         f.setFamilies({QStringLiteral("Arial"), QStringLiteral("Liberation Sans"),
                        QStringLiteral("Nimbus Sans"), QStringLiteral("Helvetica")});
         f.setStyleHint(QFont::SansSerif);
-        f.setPointSize(pointSize_);
+        f.setPointSizeF(pointSize_ * zoom_);
         f.setBold(st.bold);
         f.setItalic(st.italic);
         f.setUnderline(st.underline);

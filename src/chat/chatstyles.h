@@ -35,6 +35,10 @@ public:
 
     int pointSize() const { return pointSize_; }
     void setPointSize(int points);
+    // The pane drawn larger with the table: fonts and smileys times `zoom`.
+    qreal zoom() const { return zoom_; }
+    void setZoom(qreal zoom);
+    qreal smileySize() const;
 
     const QFont &font(int s) const { return fonts_[std::size_t(s)]; }
     const QFontMetricsF &metrics(int s) const { return metrics_[std::size_t(s)]; }
@@ -54,6 +58,7 @@ private:
 
     std::array<Style, kCount> styles_;
     int pointSize_ = kDesignPointSize;
+    qreal zoom_ = 1.0;
     std::vector<QFont> fonts_;
     std::vector<QFontMetricsF> metrics_;
     std::array<qreal, kCount> blankWidths_{};

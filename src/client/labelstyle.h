@@ -1,6 +1,8 @@
 // Small helpers for the table's labels.
 #pragma once
 
+#include "client/tablelayout.h"
+
 #include <QColor>
 #include <QLabel>
 #include <QPalette>
@@ -14,7 +16,7 @@ inline void setTextColour(QLabel *label, const QColor &colour)
     label->setPalette(pal);
 }
 
-// Bid labels are grey until the seat has bid in the round.
-inline const QColor kNotYetBid(0x80, 0x80, 0x80);
+// Bid labels are drawn dimmer until the seat has bid in the round.
+inline const QColor kNotYetBid = layout::kFeltNotYetBid;
 
 } // namespace quillet

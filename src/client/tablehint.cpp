@@ -27,24 +27,39 @@ ai::View tableView(const TableModel &m)
     return v;
 }
 
+Hint::Kind awaitedDecision(const TableModel &m)
+{
+    const int me = m.myseat();
+    if (!m.loggedin() || !isSeat(me) || m.watching(me))
+        return Hint::Kind::none;
+    if (m.bidder() == me)
+        return Hint::Kind::bid;
+    if (m.gameType() == GameType::vale && m.chooser() == me && m.trumpcard() == 0)
+        return Hint::Kind::trump;
+    return m.playableSlots().empty() ? Hint::Kind::none : Hint::Kind::card;
+}
+
 Hint tableHint(const TableModel &m, ai::Expert &expert)
 {
     Hint h;
-    const int me = m.myseat();
-    if (!m.loggedin() || !isSeat(me) || m.watching(me))
-        return h;
-    if (m.bidder() == me) {
-        h.kind = Hint::Kind::bid;
+    h.kind = awaitedDecision(m);
+    switch (h.kind) {
+    case Hint::Kind::none:
+        break;
+    case Hint::Kind::bid:
         h.value = expert.bid(tableView(m));
-    } else if (m.gameType() == GameType::vale && m.chooser() == me && m.trumpcard() == 0) {
-        h.kind = Hint::Kind::trump;
+        break;
+    case Hint::Kind::trump:
         h.value = expert.trump(tableView(m));
-    } else if (const std::vector<int> playable = m.playableSlots(); !playable.empty()) {
-        h.kind = Hint::Kind::card;
+        break;
+    case Hint::Kind::card: {
+        const std::vector<int> playable = m.playableSlots();
         h.value = expert.card(tableView(m));
         // A card the server refused this turn is not offered again.
         if (std::find(playable.begin(), playable.end(), h.value) == playable.end())
             h.value = playable.front();
+        break;
+    }
     }
     return h;
 }

@@ -18,6 +18,10 @@ struct Hint {
     int value = 0;  // the bid, the trump card (13, 26, 39, 52, 53) or the hand slot
 };
 
+// What the own seat must decide now (its kind only; cheap): none when the
+// table awaits nothing of it.
+Hint::Kind awaitedDecision(const TableModel &m);
+
 // What the own seat must decide now, and the Expert's choice for it; none
 // when the table awaits nothing of it.
 Hint tableHint(const TableModel &m, ai::Expert &expert);

@@ -2,9 +2,13 @@
 
 #include "client/clientlink.h"
 #include "client/labelstyle.h"
+#include "client/tablelayout.h"
+#include "client/tablemotion.h"
 #include "protocol/cards.h"
 #include "net/guard.h"
+#include "chat/chatinput.h"
 #include "chat/chatpane.h"
+#include "sound/soundplayer.h"
 #include "windows/sidewindows.h"
 #include "windows/smallwindows.h"
 #include "windows/tgamestart.h"
@@ -13,16 +17,14 @@
 #include "windows/tscore.h"
 #include "windows/tspylist.h"
 #include "windows/ttallylist.h"
+#include "ui/designgeometry.h"
 #include "ui/kit.h"
 #include "ui/pictures.h"
 
 #include <QAction>
-#include <QActionGroup>
-#include <QApplication>
 #include <QCloseEvent>
 #include <QLabel>
 #include <QLineEdit>
-#include <QMenuBar>
 #include <QMessageBox>
 #include <QTimer>
 
@@ -30,27 +32,30 @@ namespace quillet {
 
 namespace {
 
-QLabel *makeLabel(QWidget *parent, const char *name, const QString &text, QRect geometry,
-                  int pixelSize, bool bold, const QColor &colour,
-                  Qt::Alignment align = Qt::AlignLeft | Qt::AlignVCenter)
+// The table's text labels: placed in design pixels, plain text, cut short where they
+// do not fit.
+TableLabel *makeLabel(QWidget *parent, const char *name, const QString &text, QRect geometry,
+                      int pixelSize, bool bold, const QColor &colour,
+                      Qt::Alignment align = Qt::AlignLeft | Qt::AlignVCenter)
 {
-    auto *l = new QLabel(text, parent);
+    auto *l = new TableLabel(text, parent);
     l->setObjectName(name);
-    l->setTextFormat(Qt::PlainText);
-    l->setGeometry(geometry);
-    QFont f = l->font();
-    f.setPixelSize(pixelSize);
-    f.setBold(bold);
-    l->setFont(f);
+    design::place(l, geometry);
+    design::setFont(l, pixelSize, bold);
     setTextColour(l, colour);
     l->setAlignment(align);
     return l;
 }
 
-} // namespace
+TablePicture *makePicture(QWidget *parent, const char *name, QRect geometry)
+{
+    auto *p = new TablePicture(parent);
+    p->setObjectName(name);
+    design::place(p, geometry);
+    return p;
+}
 
-// Status lines and table texts are drawn in 0x804000 (blue 128, green 64).
-const QColor kSystemColour(0, 64, 128);
+} // namespace
 
 Tchat::Tchat(QWidget *parent) : QMainWindow(parent)
 {
@@ -64,10 +69,17 @@ Tchat::Tchat(QWidget *parent) : QMainWindow(parent)
         QMessageBox::information(this, "Quillet", text);
         messageBoxOpen_ = false;
     };
+    confirm = [this](const QString &question) {
+        return QMessageBox::question(this, "Quillet", question, QMessageBox::Yes | QMessageBox::No,
+                                     QMessageBox::No) == QMessageBox::Yes;
+    };
 
     link_ = new ClientLink(this);
     link_->onBytes = [this](std::string_view bytes) { guarded([&] { sockRead(bytes); }); };
-    link_->onClosed = [this] { guarded([&] { sockClosed(); }); };
+    link_->onClosed = [this] {
+        connectionLost_ = true;
+        guarded([&] { sockClosed(); });
+    };
     // A connection that cannot be made leaves the window open; say why.
     link_->onReport = [this](const std::string &text) {
         if (!model_.loggedin() && !connectReported_) {
@@ -87,6 +99,8 @@ Tchat::Tchat(QWidget *parent) : QMainWindow(parent)
     connect(this, &Tchat::loggedIn, this, [this] { guarded([&] { loadinifile(); }); });
     resize(790, 520);
     resetTable();
+    focusTable();
+    refreshView();
 }
 
 Tchat::~Tchat() = default;
@@ -127,233 +141,76 @@ void Tchat::attach(SideWindows *windows)
     }
 }
 
-void Tchat::buildMenus()
-{
-    QMenu *file = menuBar()->addMenu("File");
-    StartHalfGame1 = file->addAction("Start Game");
-    StartHalfGame1->setObjectName("StartHalfGame1");
-    StartHalfGame1->setEnabled(false);
-    connect(StartHalfGame1, &QAction::triggered, this, [this] { guarded([&] { StartHalfGame1Click(); }); });
-    Hint1 = file->addAction("Hint");
-    Hint1->setObjectName("Hint1");
-    Hint1->setShortcut(QKeySequence(Qt::Key_H));
-    connect(Hint1, &QAction::triggered, this, [this] { guarded([&] { hintClick(); }); });
-    file->addSeparator();
-    // The download window's way to the lobby, also from a running game.
-    QAction *playWithOthers = file->addAction("Play with Others\u2026");
-    playWithOthers->setObjectName("PlayWithOthers1");
-    connect(playWithOthers, &QAction::triggered, this, [this] {
-        if (windows_ && windows_->download)
-            guarded([&] { windows_->download->Button2Click(); });
-    });
-    StopReconnecting1 = file->addAction("Stop Reconnecting");
-    StopReconnecting1->setObjectName("StopReconnecting1");
-    StopReconnecting1->setVisible(false);
-    connect(StopReconnecting1, &QAction::triggered, this, [this] { guarded([&] { stopReconnecting(false); }); });
-    file->addSeparator();
-    QAction *exit = file->addAction("Exit");
-    connect(exit, &QAction::triggered, this, &QWidget::close);
-
-    QMenu *options = menuBar()->addMenu("Options");
-    PlaySounds1 = options->addAction("Play Sounds");
-    PlaySounds1->setShortcut(QKeySequence("Ctrl+P"));
-    PlaySounds1->setCheckable(true);
-    PlaySounds1->setChecked(true);
-    PlayChatterSounds1 = options->addAction("Play Chatter Sounds");
-    PlayChatterSounds1->setCheckable(true);
-    QMenu *turnSound = options->addMenu("Turn Sound");
-    auto *turnGroup = new QActionGroup(this);
-    Classic1 = turnSound->addAction("Classic");
-    New1 = turnSound->addAction("New");
-    for (QAction *a : {Classic1, New1}) {
-        a->setCheckable(true);
-        turnGroup->addAction(a);
-    }
-    Classic1->setChecked(true);
-    connect(Classic1, &QAction::triggered, this, [this] {
-        TurnSound1Tag = 0;
-        saveinifile();
-    });
-    connect(New1, &QAction::triggered, this, [this] {
-        TurnSound1Tag = 1;
-        saveinifile();
-    });
-    connect(PlaySounds1, &QAction::triggered, this, &Tchat::saveinifile);
-    connect(PlayChatterSounds1, &QAction::triggered, this, &Tchat::saveinifile);
-    QMenu *botSpeed = options->addMenu("Bot Speed");
-    auto *botGroup = new QActionGroup(this);
-    Slow1 = botSpeed->addAction("Slow");
-    Normal1 = botSpeed->addAction("Normal");
-    Fast1 = botSpeed->addAction("Fast");
-    const std::pair<QAction *, int> speeds[] = {{Slow1, 1000}, {Normal1, 750}, {Fast1, 500}};
-    for (auto [a, ms] : speeds) {
-        a->setCheckable(true);
-        botGroup->addAction(a);
-        connect(a, &QAction::triggered, this, [this, ms = ms] {
-            BotSpeed1Tag = ms;
-            if (model_.loggedin())
-                send(toServer::BotSpeed{model_.myseat(), ms});
-            saveinifile();
-        });
-    }
-    Normal1->setChecked(true);
-    options->addSeparator();
-    ShowScorecard1 = options->addAction("Show Scorecard at end of round");
-    ShowScorecard1->setCheckable(true);
-    connect(ShowScorecard1, &QAction::triggered, this, &Tchat::saveinifile);
-    scontop = options->addAction("Score Card Window - Keep Open");
-    scontop->setCheckable(true);
-    ltontop = options->addAction("Last Trick Window - Keep Open");
-    ltontop->setCheckable(true);
-    connect(scontop, &QAction::triggered, this, [this](bool on) {
-        if (windows_ && windows_->score)
-            windows_->score->setKeepOpen(on);
-        saveinifile();
-    });
-    connect(ltontop, &QAction::triggered, this, [this](bool on) {
-        if (windows_ && windows_->lasttrick)
-            windows_->lasttrick->setKeepOpen(on);
-        saveinifile();
-    });
-    options->addSeparator();
-    QAction *resetScore = options->addAction("Reset Score Card Window Location");
-    connect(resetScore, &QAction::triggered, this, [this] {
-        scTop = scLeft = 3;
-        if (windows_ && windows_->score)
-            windows_->score->resetPlace();
-    });
-    QAction *resetLast = options->addAction("Reset Last Trick Window Location");
-    connect(resetLast, &QAction::triggered, this, [this] {
-        ltTop = ltLeft = 3;
-        if (windows_ && windows_->lasttrick)
-            windows_->lasttrick->resetPlace();
-    });
-    options->addSeparator();
-    QAction *textColour = options->addAction("Text Color");
-    connect(textColour, &QAction::triggered, this, [this] { guarded([&] { chooseTextColour(); }); });
-    QMenu *textSize = options->addMenu("Text Size");
-    for (int size : {8, 10, 12, 14}) {
-        QAction *a = textSize->addAction(QString::number(size));
-        a->setObjectName(QStringLiteral("N%1").arg(size));
-        a->setCheckable(true);
-        textSizeItems_.emplace_back(a, size);
-        connect(a, &QAction::triggered, this, [this, size] {
-            applyTextSize(size);
-            saveinifile();
-        });
-    }
-    options->addSeparator();
-    options->addAction(chatpane_->scrollOffAction());
-    options->addAction(chatpane_->clearAction());
-    QAction *resetScreen = options->addAction("Reset Screen Location");
-    connect(resetScreen, &QAction::triggered, this, &Tchat::resetScreenLocation);
-    buildComputerMenu(options);
-    options->addSeparator();
-    JustWatch1 = options->addAction("Just Watch");
-    JustWatch1->setCheckable(true);
-    connect(JustWatch1, &QAction::triggered, this, [this] {
-        // The mark follows the server's answer only.
-        JustWatch1->setChecked(!JustWatch1->isChecked());
-        if (model_.loggedin() && isSeat(model_.myseat()))
-            send(toServer::JustWatch{model_.myseat(), !JustWatch1->isChecked()});
-    });
-
-    QMenu *view = menuBar()->addMenu("View");
-    QAction *viewScore = view->addAction("View Scorecard");
-    connect(viewScore, &QAction::triggered, this, &Tchat::showScoreCard);
-    QAction *spy = view->addAction("Spy List");
-    connect(spy, &QAction::triggered, this, [this] {
-        if (windows_ && windows_->spylist)
-            windows_->spylist->show();
-    });
-    QAction *tally = view->addAction("Tally List");
-    connect(tally, &QAction::triggered, this, [this] {
-        if (windows_ && windows_->tally) {
-            loadchecklist();
-            windows_->tally->show();
-        }
-    });
-    QAction *phraseList = view->addAction("Phrase List");
-    connect(phraseList, &QAction::triggered, this, [this] { emit phraseListRequested(); });
-
-    QMenu *help = menuBar()->addMenu("Help");
-    QAction *content = help->addAction("Content");
-    connect(content, &QAction::triggered, this, [this] {
-        if (windows_ && windows_->help)
-            windows_->help->show();
-    });
-    help->addSeparator();
-    QAction *about = help->addAction("About");
-    connect(about, &QAction::triggered, this, [this] {
-        if (windows_ && windows_->about)
-            windows_->about->show();
-    });
-}
-
 void Tchat::buildTable()
 {
     auto *central = new QWidget(this);
     central->setObjectName("central");
-    central->setMinimumSize(784, 474);
+    central->setMinimumSize(layout::kTable + QSize(2, 0));
+    // Around a table that cannot fill the window exactly: the felt's dark rim.
+    QPalette rim = central->palette();
+    rim.setColor(QPalette::Window, QColor(0x12, 0x3a, 0x21));
+    central->setPalette(rim);
+    central->setAutoFillBackground(true);
     setCentralWidget(central);
 
     panel_main = new QWidget(central);
     panel_main->setObjectName("panel_main");
-    panel_main->setFixedSize(782, 474);
+    design::makeView(panel_main);
+    panel_main->resize(layout::kTable);
+    // The table itself takes the keys for playing; the chat box only when asked.
+    panel_main->setFocusPolicy(Qt::StrongFocus);
+    panel_main->setAccessibleName("Card table");
+    panel_main->installEventFilter(this);
+    motion_ = new TableMotion(panel_main);
 
-    auto *felt = new QLabel(panel_main);
-    felt->setObjectName("image_background");
-    felt->setGeometry(0, 0, 782, 474);
-    felt->setPixmap(pictures::background(pictures::Background::Table));
-    felt->setScaledContents(true);
+    auto *felt = makePicture(panel_main, "image_background", QRect(QPoint(0, 0), layout::kTable));
+    felt->showBackground(pictures::Background::Table);
+    felt->setAccessibleName("Table");
 
-    label_gametype = makeLabel(panel_main, "label_gametype", "Full Game", {7, 4, 180, 18}, 14, true, kSystemColour);
-    label_round = makeLabel(panel_main, "label_round", "Round: 0", {7, 23, 180, 18}, 14, true, kSystemColour);
-    label_cards = makeLabel(panel_main, "label_cards", "Num of Cards: 0", {7, 42, 180, 18}, 14, true, kSystemColour);
-    label_totalbids = makeLabel(panel_main, "label_totalbids", "Total Bids: 0", {7, 60, 180, 18}, 14, true, kSystemColour);
-    label_turn = makeLabel(panel_main, "label_turn", "Good Luck!", {7, 79, 180, 18}, 14, true, kSystemColour);
-    label_overunder = makeLabel(panel_main, "label_overunder", "Over +0", {21, 293, 76, 18}, 13, true,
-                                kSystemColour, Qt::AlignCenter);
-    trumpcard = new QLabel(panel_main);
-    trumpcard->setObjectName("trumpcard");
-    trumpcard->setGeometry(23, 314, 71, 96);
-    trumpcard->setScaledContents(true);
-    makeLabel(panel_main, "label_trumpcaption", "Trump Card", {13, 411, 91, 16}, 12, true, kSystemColour,
+    const QColor status = layout::kFeltStatus;
+    label_gametype = makeLabel(panel_main, "label_gametype", "Full Game", layout::kGameType, 14, true, status);
+    label_round = makeLabel(panel_main, "label_round", "Round: 0", layout::kRound, 14, true, status);
+    label_cards = makeLabel(panel_main, "label_cards", "Num of Cards: 0", layout::kNumCards, 14, true, status);
+    label_totalbids = makeLabel(panel_main, "label_totalbids", "Total Bids: 0", layout::kTotalBids, 14, true, status);
+    label_turn = makeLabel(panel_main, "label_turn", "Good Luck!", layout::kTurnText, 14, true, status);
+    label_overunder = makeLabel(panel_main, "label_overunder", "Over +0", layout::kOverUnder, 13, true, status,
+                                Qt::AlignCenter);
+    trumpcard = makePicture(panel_main, "trumpcard", layout::kTrumpCard);
+    trumpcard->setAccessibleName("Trump card: none");
+    makeLabel(panel_main, "label_trumpcaption", "Trump Card", layout::kTrumpCaption, 12, true, status,
               Qt::AlignCenter);
-    label_end = makeLabel(panel_main, "label_end", " ", {6, 280, 509, 22}, 18, true, kSystemColour,
-                          Qt::AlignCenter);
-    label_status1 = makeLabel(panel_main, "label_status1", " ", {3, 451, 334, 18}, 13, true, kSystemColour);
-    label_status2 = makeLabel(panel_main, "label_status2", " ", {336, 451, 169, 18}, 13, true, kSystemColour,
+    label_end = makeLabel(panel_main, "label_end", " ", layout::kEnd, 18, true, status, Qt::AlignCenter);
+    label_status1 = makeLabel(panel_main, "label_status1", " ", layout::kStatus1, 13, true, status);
+    label_status2 = makeLabel(panel_main, "label_status2", " ", layout::kStatus2, 13, true, status,
                               Qt::AlignRight | Qt::AlignVCenter);
-    label_firstplay = makeLabel(panel_main, "label_firstplay", QString(), {138, 251, 255, 18}, 13, true,
-                                Qt::black, Qt::AlignCenter);
+    label_firstplay = makeLabel(panel_main, "label_firstplay", QString(), layout::kFirstPlay, 13, true,
+                                layout::kFeltText, Qt::AlignCenter);
     label_firstplay->hide();
 
     buildSeatPanels();
 
-    auto *logo = new ClickablePicture(panel_main);
-    logo->setObjectName("image_logo");
-    logo->setGeometry(446, 2, 60, 60);
+    auto *logo = makePicture(panel_main, "image_logo", layout::kLogo);
+    logo->showLogo();
     logo->setScaledContents(true);
-    logo->setPixmap(pictures::logo());
     logo->setCursor(Qt::PointingHandCursor);
+    logo->setAccessibleName("Quillet web site");
     logo->onPress = [this](Qt::MouseButton b) {
         if (b == Qt::LeftButton && windows_ && windows_->about)
             windows_->about->openMakerSite();
     };
 
-    button_start = new PictureButton("Start Game", QSize(91, 28), panel_main);
+    button_start = new PictureButton("Start Game", layout::kStart.size(), panel_main);
     button_start->setObjectName("button_start");
-    button_start->move(221, 180);
+    design::place(button_start, layout::kStart);
     connect(button_start, &PictureButton::clicked, this, [this] { guarded([&] { StartHalfGame1Click(); }); });
     button_start->hide();
 
-    button_scorecard = new PictureButton("Score Card", QSize(85, 22), panel_main);
+    button_scorecard = new PictureButton("Score Card", layout::kScoreCardButton.size(), panel_main);
     button_scorecard->setObjectName("button_scorecard");
-    button_scorecard->move(330, 424);
-    button_lasttrick = new PictureButton("Last Trick", QSize(85, 22), panel_main);
+    design::place(button_scorecard, layout::kScoreCardButton);
+    button_lasttrick = new PictureButton("Last Trick", layout::kLastTrickButton.size(), panel_main);
     button_lasttrick->setObjectName("button_lasttrick");
-    button_lasttrick->move(420, 424);
+    design::place(button_lasttrick, layout::kLastTrickButton);
     connect(button_lasttrick, &PictureButton::clicked, this, &Tchat::showLastTrick);
     connect(button_scorecard, &PictureButton::clicked, this, &Tchat::showScoreCard);
 
@@ -361,27 +218,31 @@ void Tchat::buildTable()
     buildTrumpPanel();
     buildChatArea();
     buildSeatMenu();
+
+    outlineTimer_ = new QTimer(this);
+    outlineTimer_->setSingleShot(true);
+    outlineTimer_->setInterval(1500);
+    connect(outlineTimer_, &QTimer::timeout, this, [this] { refreshHandLooks(); });
 }
 
 void Tchat::buildBidBox()
 {
-    label_yourbid = makeLabel(panel_main, "label_bid", "Your Bid:", {153, 274, 128, 24}, 19, true, Qt::black,
+    label_yourbid = makeLabel(panel_main, "label_bid", "Your Bid:", layout::kYourBid, 19, true, layout::kFeltText,
                               Qt::AlignRight | Qt::AlignVCenter);
     edit_bid = new QLineEdit("0", panel_main);
     edit_bid->setObjectName("edit_bid");
-    edit_bid->setGeometry(284, 272, 34, 28);
+    design::place(edit_bid, layout::kEditBid);
     edit_bid->setAlignment(Qt::AlignCenter);
-    QFont f = edit_bid->font();
-    f.setPixelSize(15);
-    f.setBold(true);
-    edit_bid->setFont(f);
+    edit_bid->setAccessibleName("Your Bid");
+    design::setFont(edit_bid, 15, true);
     connect(edit_bid, &QLineEdit::returnPressed, this, [this] { guarded([&] { button_bidClick(); }); });
+    edit_bid->installEventFilter(this);
     updown_bid = new UpDown(edit_bid, panel_main);
     updown_bid->setObjectName("updown_bid");
-    updown_bid->setGeometry(318, 272, 17, 28);
-    button_bid = new PictureButton("Set Bid", QSize(91, 28), panel_main);
+    design::place(updown_bid, layout::kUpDown);
+    button_bid = new PictureButton("Set Bid", layout::kSetBid.size(), panel_main);
     button_bid->setObjectName("button_bid");
-    button_bid->move(337, 272);
+    design::place(button_bid, layout::kSetBid);
     connect(button_bid, &PictureButton::clicked, this, [this] { guarded([&] { button_bidClick(); }); });
     showBidBox(false);
 }
@@ -390,27 +251,28 @@ void Tchat::buildTrumpPanel()
 {
     panel_trump = new QWidget(panel_main);
     panel_trump->setObjectName("panel_trump");
-    panel_trump->setGeometry(48, 134, 417, 133);
-    auto *bg = new QLabel(panel_trump);
-    bg->setGeometry(0, 0, 417, 133);
-    bg->setPixmap(pictures::background(pictures::Background::Trump));
+    design::place(panel_trump, layout::kTrumpPanel);
+    panel_trump->setFocusPolicy(Qt::StrongFocus);
+    panel_trump->setAccessibleName("Choose a Suit to be Trump");
+    panel_trump->installEventFilter(this);
+    auto *bg = makePicture(panel_trump, "image_trumpbackground", QRect(QPoint(0, 0), layout::kTrumpPanel.size()));
+    bg->showBackground(pictures::Background::Trump);
     bg->setScaledContents(true);
-    const int xs[6] = {0, 13, 93, 173, 253, 333};
     for (int i = 1; i <= 5; ++i) {
-        auto *pic = new ClickablePicture(panel_trump);
-        pic->setObjectName(QStringLiteral("image_selecttrump%1").arg(i));
-        pic->setGeometry(xs[i], 7, 71, 96);
-        pic->setScaledContents(true);
-        pic->setPixmap(pictures::card(kTrumpChoices[i]));
+        const QByteArray name = "image_selecttrump" + QByteArray::number(i);
+        auto *pic = makePicture(panel_trump, name.constData(),
+                                QRect(QPoint(layout::kTrumpChoiceX[i], layout::kTrumpChoiceY), layout::kCard));
+        pic->showCard(kTrumpChoices[i]);
         pic->setCursor(Qt::PointingHandCursor);
+        pic->setAccessibleName(i == 5 ? QString("No Trump") : pictures::suitWord(suitOf(kTrumpChoices[i])));
         pic->onPress = [this, i](Qt::MouseButton b) {
             if (b == Qt::LeftButton)
                 guarded([&] { selectTrump(i); });
         };
+        trumpChoices_[std::size_t(i)] = pic;
     }
-    auto *caption = makeLabel(panel_trump, "label_choosetrump", "Choose a Suit to be Trump", {0, 108, 417, 22},
-                              16, true, Qt::white, Qt::AlignCenter);
-    Q_UNUSED(caption);
+    makeLabel(panel_trump, "label_choosetrump", "Choose a Suit to be Trump", layout::kTrumpPrompt, 16, true,
+              Qt::white, Qt::AlignCenter);
     panel_trump->hide();
 }
 
@@ -444,6 +306,9 @@ void Tchat::resetTable()
 
 void Tchat::showBidBox(bool visible)
 {
+    // The keys come back to the table when the box they were in goes.
+    if (!visible && (holdsKeys(edit_bid) || holdsKeys(button_bid)))
+        focusTable();
     label_yourbid->setVisible(visible);
     edit_bid->setVisible(visible);
     updown_bid->setVisible(visible);
@@ -452,6 +317,8 @@ void Tchat::showBidBox(bool visible)
 }
 
 QLabel *Tchat::labelNamed(const QString &name) const { return panel_main->findChild<QLabel *>(name); }
+
+QWidget *Tchat::control(const QString &name) const { return panel_main->findChild<QWidget *>(name); }
 
 void Tchat::send(const ToServer &message)
 {
@@ -463,8 +330,22 @@ void Tchat::send(const ToServer &message)
         link_->send(bytes);
 }
 
+void Tchat::closeWithoutAsking()
+{
+    closeConfirmed_ = true;
+    close();
+}
+
 void Tchat::closeEvent(QCloseEvent *event)
 {
+    // The host's window going means the end of the game for everybody at the table.
+    if (!closing_ && !closeConfirmed_ && !connectionLost_ && model_.hosting() && gameRunning()
+        && !confirmLosingGame(soloGame_ ? QString("A game is running. Close Quillet and end it?")
+                                        : QString("A game is running. Close Quillet and end the game for everybody at "
+                                                  "the table?"))) {
+        event->ignore();
+        return;
+    }
     closing_ = true;
     guarded([&] { closeRule(); });
     emit windowClosing();
@@ -475,12 +356,7 @@ void Tchat::closeEvent(QCloseEvent *event)
 void Tchat::resizeEvent(QResizeEvent *event)
 {
     QMainWindow::resizeEvent(event);
-    // The panel keeps its place in the middle as the window grows.
-    if (auto *central = centralWidget()) {
-        const int x = std::max(0, (central->width() - panel_main->width()) / 2);
-        const int y = std::max(0, (central->height() - panel_main->height()) / 2);
-        panel_main->move(x, y);
-    }
+    applyTableScale();
 }
 
 void Tchat::changeEvent(QEvent *event)

@@ -36,6 +36,9 @@ class ChatInput;
 class ChatPane;
 class ClientLink;
 class PictureButton;
+class TableLabel;
+class TableMotion;
+class TablePicture;
 struct SideWindows;
 
 class Tchat : public QMainWindow {
@@ -93,6 +96,10 @@ public:
     // Tests may observe or replace the sending, and the modal message boxes.
     std::function<void(const std::string &)> sendHook;
     std::function<void(const QString &)> messageBox;
+    // A question with a yes (true) and a no: before a running game is thrown away.
+    std::function<bool(const QString &)> confirm;
+    // Closes without that question (the session ends; nobody is there to answer).
+    void closeWithoutAsking();
 
     // System line in the chat pane ("0+" + text in the system colour).
     void systemLine(const QString &text);
@@ -151,13 +158,30 @@ public:
     void showScoreCard();
     void showLastTrick();
 
+    // Keyboard play: the card the arrow keys select (a hand place, 0 none), the
+    // trump choice the arrows select (1..5), and whether the chat box takes the keys.
+    int selectedPlace() const { return selectedPlace_; }
+    int selectedTrump() const { return selectedTrump_; }
+    bool chatTakesKeys() const;
+    // The table grows with the window: its scale against the design size.
+    qreal tableScale() const;
+    // A picture or label of the table by name (seat controls carry their seat number).
+    QWidget *control(const QString &name) const;
+    // Where a control's text or picture is drawn, in the table's design pixels; empty
+    // when it shows nothing. The layout tests compare these.
+    QRect inkRect(const QWidget *w) const;
+
     // Menu items the tests use like the player does.
     QAction *StartHalfGame1 = nullptr;
+    QAction *Exit1 = nullptr;
     QAction *PlaySounds1 = nullptr;
     QAction *PlayChatterSounds1 = nullptr;
     QAction *New1 = nullptr;
     QAction *Slow1 = nullptr;
     QAction *JustWatch1 = nullptr;
+    QAction *ShowPlayable1 = nullptr;
+    QAction *FourColour1 = nullptr;
+    QAction *Content1 = nullptr;
 
     // Hints and the computer players' level (tchat_hint.cpp).
     void hintClick();
@@ -168,6 +192,8 @@ public:
 
 signals:
     void loggedIn();
+    // A change told to assistive technology (the live status label's description).
+    void announced(const QString &text);
     void windowClosing();
     void phraseListRequested();
 
@@ -181,8 +207,12 @@ private:
     // The trump pictures left to right: clubs, diamonds, spades, hearts, no trump.
     static constexpr int kTrumpChoices[6] = {0, 13, 26, 52, 39, 53};
 
-    // Construction.
+    // Construction: one builder per menu, so each menu's items are in one place.
     void buildMenus();
+    void buildFileMenu();
+    void buildOptionsMenu();
+    void buildViewMenu();
+    void buildHelpMenu();
     void buildTable();
     void buildSeatPanels();
     void buildBidBox();
@@ -193,8 +223,37 @@ private:
     void chooseComputerLevel(bool expert);
     void tellComputerLevel();
     void clearHint();
+    bool hintKey(QKeyEvent *event);  // H while the own seat must decide
     void resetTable();
+    void resetGameLabels();
 
+    // What the model says, shown: the hand's looks, the seats' accessible texts, the
+    // title, the start button's place. Run after every message and every own move.
+    void refreshView();
+    void refreshHandLooks();
+    void refreshSeatDescriptions();
+    void refreshTitle();
+    void placeStartButton();
+    void showStartButton();
+    void applyTableScale();
+    // Tells assistive technology about a change of the game (whose turn, who took the
+    // trick) through the live status label.
+    void announce(const QString &text);
+    // Keyboard.
+    bool tableKey(QKeyEvent *event);
+    bool trumpKey(QKeyEvent *event);
+    void selectPlace(int place);
+    void moveSelection(int step);
+    void playSelected();
+    void selectTrumpChoice(int index);
+    void focusTable();
+    void giveBidBoxTheKeys();
+    // The control the table's keys go to (also while another window is in front).
+    bool holdsKeys(const QWidget *w) const { return w && w->window()->focusWidget() == w; }
+    // Running games.
+    bool gameRunning() const;
+    bool confirmLosingGame(const QString &question);
+    void outlinePlayable();
     // Connection and login.
     void sendloginfo(const toTable::SendLoginInfo &m);
     void newplayerinfo(const toTable::NewPlayerInfo &m);
@@ -227,6 +286,7 @@ private:
     void showHand();
     void drawFan(int s);
     void showPlayed(int s, int card);
+    void clearTrick(int winner);
 
     // Round and game.
     void startthegame(const toTable::StartGame &m);
@@ -251,34 +311,44 @@ private:
     bool soloGame_ = false;
 
     QWidget *panel_main = nullptr;
+    TableMotion *motion_ = nullptr;
     std::array<SeatPanel, 5> seats_{};
     std::array<CardImage *, 14> handCards_{}; // by hand slot
     ClientLink *lobbyLink_ = nullptr;
 
     // Table-wide controls.
-    QLabel *label_gametype = nullptr;
-    QLabel *label_round = nullptr;
-    QLabel *label_cards = nullptr;
-    QLabel *label_totalbids = nullptr;
-    QLabel *label_turn = nullptr;
-    QLabel *label_overunder = nullptr;
-    QLabel *trumpcard = nullptr;
-    QLabel *label_end = nullptr;
-    QLabel *label_status1 = nullptr;
-    QLabel *label_status2 = nullptr;
-    QLabel *label_firstplay = nullptr;
+    TableLabel *label_gametype = nullptr;
+    TableLabel *label_round = nullptr;
+    TableLabel *label_cards = nullptr;
+    TableLabel *label_totalbids = nullptr;
+    TableLabel *label_turn = nullptr;
+    TableLabel *label_overunder = nullptr;
+    TablePicture *trumpcard = nullptr;
+    TableLabel *label_end = nullptr;
+    TableLabel *label_status1 = nullptr;
+    TableLabel *label_status2 = nullptr;
+    TableLabel *label_firstplay = nullptr;
     PictureButton *button_start = nullptr;
     PictureButton *button_scorecard = nullptr;
     PictureButton *button_lasttrick = nullptr;
 
     // Bid box.
-    QLabel *label_yourbid = nullptr;
+    TableLabel *label_yourbid = nullptr;
     QLineEdit *edit_bid = nullptr;
     UpDown *updown_bid = nullptr;
     PictureButton *button_bid = nullptr;
 
     // Trump panel.
     QWidget *panel_trump = nullptr;
+    std::array<TablePicture *, 6> trumpChoices_{};
+
+    // Keyboard and feedback.
+    int selectedPlace_ = 0;
+    int selectedTrump_ = 1;
+    bool chatClicked_ = false;
+    QTimer *outlineTimer_ = nullptr;
+    bool connectionLost_ = false;
+    bool closeConfirmed_ = false;
 
     // Chat area.
     QWidget *chatArea_ = nullptr;
@@ -311,10 +381,11 @@ private:
     QRect remembered_;
     bool settingsRead_ = false;
     bool eventFilter(QObject *watched, QEvent *event) override;
+    bool seatMenuEvent(QObject *watched, QEvent *event);
 
     ai::Expert hintExpert_;
     QPointer<QWidget> hintOutline_;
-    QPointer<CardImage> hintedCard_;
+    int hintedSlot_ = 0;  // the hand slot a hint raised, 0 for none
     QMenu *computerMenu_ = nullptr;
     bool expertComputers_ = false;
 

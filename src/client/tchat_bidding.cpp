@@ -38,9 +38,9 @@ void Tchat::mybid(const toTable::Bid &m)
                            static_cast<QWidget *>(edit_bid), static_cast<QWidget *>(updown_bid),
                            static_cast<QWidget *>(button_bid)})
             w->raise();
-        edit_bid->setFocus();
-        edit_bid->selectAll();
+        giveBidBoxTheKeys();
     }
+    announce(asking);
 }
 
 void Tchat::button_bidClick()
@@ -53,7 +53,10 @@ void Tchat::button_bidClick()
     if (model_.loggedin())
         send(toServer::Bid{model_.myseat(), check.bid});
     edit_bid->setText("0");
+    const bool hadKeys = holdsKeys(edit_bid);
     button_bid->hide();
+    if (hadKeys)
+        focusTable();
 }
 
 void Tchat::hisbid(const toTable::HisBid &m)
@@ -64,9 +67,10 @@ void Tchat::hisbid(const toTable::HisBid &m)
         return;
     const QString bid = QString::number(m.bid);
     seat(m.seat).label_bid->setText(bid);
-    setTextColour(seat(m.seat).label_bid, Qt::black);
-    setTextColour(seat(m.seat).label_bidlabel, Qt::black);
+    setTextColour(seat(m.seat).label_bid, layout::kFeltText);
+    setTextColour(seat(m.seat).label_bidlabel, layout::kFeltText);
     label_status2->setText(m.seat == model_.myseat() ? "You bid: " + bid : seatName(m.seat) + " bids: " + bid);
+    announce(label_status2->text());
     label_totalbids->setText("Total Bids: " + QString::number(model_.totalBids()));
     const int over = model_.totalBids() - model_.cardsPerHand();
     if (over < 0)
@@ -84,6 +88,7 @@ void Tchat::nobid(const toTable::NoBid &m)
     button_bid->show();
     edit_bid->setText("0");
     messageBox("Total number of bids cannot equal the number of cards dealt");
+    giveBidBoxTheKeys();
 }
 
 void Tchat::choosetrump(const toTable::ChooseTrump &m)
@@ -94,9 +99,13 @@ void Tchat::choosetrump(const toTable::ChooseTrump &m)
         label_status1->setText("Choose the Trump");
         panel_trump->show();
         panel_trump->raise();
+        selectTrumpChoice(1);
+        if (!chatTakesKeys())
+            panel_trump->setFocus(Qt::OtherFocusReason);
     } else {
         label_status1->setText(seatName(m.seat) + " is choosing the Trump.");
     }
+    announce(label_status1->text());
     label_turn->setText(QString());
 }
 
@@ -105,7 +114,10 @@ void Tchat::selectTrump(int pictureIndex)
     if (pictureIndex < 1 || pictureIndex > 5)
         return;
     clearHint();
+    const bool hadKeys = holdsKeys(panel_trump);
     panel_trump->hide();
+    if (hadKeys)
+        focusTable();
     if (model_.chooser() == model_.myseat() && model_.loggedin())
         send(toServer::MyChoose{model_.myseat(), kTrumpChoices[pictureIndex]});
 }
@@ -114,7 +126,9 @@ void Tchat::showTrumpCard()
 {
     trumpcard->clear();
     if (model_.trumpcard() > 0)
-        trumpcard->setPixmap(pictures::card(model_.trumpcard()));
+        trumpcard->showCard(model_.trumpcard());
+    trumpcard->setAccessibleName("Trump card: " +
+                                 (model_.trumpcard() > 0 ? pictures::cardName(model_.trumpcard()) : QString("none")));
 }
 
 void Tchat::trump(const toTable::Trump &m)
@@ -122,11 +136,14 @@ void Tchat::trump(const toTable::Trump &m)
     if (!model_.trump(m))
         return;
     showTrumpCard();
+    if (holdsKeys(panel_trump))
+        focusTable();
     panel_trump->hide();
     if (m.card == kNoTrumpCard)
         label_status1->setText("No Trump");
     else
         label_status1->setText("Trump is " + QString::fromLatin1(suitName(suitOf(m.card)).data()));
+    announce(label_status1->text());
 }
 
 } // namespace quillet

@@ -8,6 +8,9 @@
 #include "chat/chatpane.h"
 #include "chat/colortext.h"
 #include "sound/soundplayer.h"
+#include "client/tablelayout.h"
+#include "ui/designgeometry.h"
+#include "ui/kit.h"
 #include "ui/pictures.h"
 
 #include <QAction>
@@ -29,9 +32,11 @@ void Tchat::buildChatArea()
 {
     chatArea_ = new QWidget(panel_main);
     chatArea_->setObjectName("panel_chat");
-    chatArea_->setGeometry(512, 0, 270, 474);
+    design::place(chatArea_, layout::kChatArea);
+    chatArea_->setAccessibleName("Chat");
 
     sounds_ = new SoundPlayer(this);
+    connect(sounds_, &SoundPlayer::unavailable, this, [this] { systemLine(SoundPlayer::unavailableText()); });
     phraseTimer_ = new QTimer(this);
     phraseTimer_->setSingleShot(true);
     phraseTimer_->setInterval(kPhrasePauseMs);
@@ -41,39 +46,51 @@ void Tchat::buildChatArea()
     for (int i = 1; i <= 10; ++i) {
         auto *b = new QToolButton(chatArea_);
         b->setObjectName(QStringLiteral("b_phrase%1").arg(i));
-        b->setGeometry(2 + (i - 1) * 26 + (i - 1) / 5 * 6, 3, 24, 22);
+        design::place(b, QRect(2 + (i - 1) * 26 + (i - 1) / 5 * 6, 3, 24, 22));
+        design::setFont(b, 12, false);
         b->setAutoRaise(false);
         b->setFocusPolicy(Qt::NoFocus);
         b->setCursor(Qt::PointingHandCursor);
         if (i <= 9) {
             b->setText(QString::number(i));
             b->setToolTip(kDesignPhrases[i - 1]);
+            b->setAccessibleName(QStringLiteral("Phrase %1").arg(i));
             connect(b, &QToolButton::clicked, this, [this, i] { guarded([&] { b_phrase1Click(i); }); });
         } else {
             b->setText(QStringLiteral("\u266A"));
             b->setToolTip("Chatter Sounds");
-            connect(b, &QToolButton::clicked, this, [this, b] {
-                popup_sounds->popup(b->mapToGlobal(QPoint(b->width(), b->height())));
-            });
+            b->setAccessibleName("Chatter Sounds");
+            connect(b, &QToolButton::clicked, this, [this, b] { popupOnScreen(popup_sounds, b); });
         }
         phraseButtons_[static_cast<std::size_t>(i)] = b;
     }
 
     chatpane_ = new ChatPane(chatArea_);
-    chatpane_->setGeometry(2, 28, 266, 414);
-    chatpane_->setSmileyProvider([](int i) { return pictures::smiley(i); });
+    design::place(chatpane_, QRect(2, 28, 266, 414));
+    chatpane_->setAccessibleName("Chat");
+    chatpane_->setSmileyProvider([this](int i) { return pictures::smiley(i, tableScale()); });
     chatpane_->setMessageShower([this](const QString &text) { messageBox(text); });
     mainchat = chatpane_;
 
     mychat_ = new ChatInput(chatArea_);
-    mychat_->setGeometry(2, 446, 240, 24);
+    design::place(mychat_, QRect(2, 446, 240, 24));
+    design::setFont(mychat_, 13, false);
     mychat = mychat_;
+    mychat_->setAccessibleName("Chat");
+    mychat_->installEventFilter(this);
     connect(mychat_, &ChatInput::enterPressed, this, [this] { guarded([&] { sendit(); }); });
+    connect(mychat_, &ChatInput::escapePressed, this, [this] { focusTable(); });
+    // A line started by typing on the table gives the keys back once it is empty again.
+    connect(mychat_, &QLineEdit::textChanged, this, [this](const QString &text) {
+        if (text.isEmpty() && holdsKeys(mychat_) && !chatClicked_)
+            focusTable();
+    });
     connect(chatpane_, &ChatPane::cleared, mychat_, [this] { mychat_->setFocus(); });
 
     button_smilies = new QToolButton(chatArea_);
     button_smilies->setObjectName("button_smilies");
-    button_smilies->setGeometry(244, 446, 24, 24);
+    design::place(button_smilies, QRect(244, 446, 24, 24));
+    button_smilies->setAccessibleName("Smileys");
     button_smilies->setIcon(QIcon(pictures::smiley(0)));
     button_smilies->setFocusPolicy(Qt::NoFocus);
     popup_smilies = new QMenu(this);
@@ -82,9 +99,7 @@ void Tchat::buildChatArea()
         QAction *a = popup_smilies->addAction(QIcon(pictures::smiley(code - 10)), QStringLiteral(":)#%1").arg(code));
         connect(a, &QAction::triggered, this, [this, code] { mychat_->appendText(QStringLiteral(":)#%1").arg(code)); });
     }
-    connect(button_smilies, &QToolButton::clicked, this, [this] {
-        popup_smilies->popup(button_smilies->mapToGlobal(QPoint(button_smilies->width(), button_smilies->height())));
-    });
+    connect(button_smilies, &QToolButton::clicked, this, [this] { popupOnScreen(popup_smilies, button_smilies); });
 
     popup_sounds = new QMenu(this);
     popup_sounds->setObjectName("popup_sounds");

@@ -179,8 +179,10 @@ void Tchat::processsocktimer()
 
 void Tchat::dispatch(std::string_view entry)
 {
-    if (const auto message = decodeToTable(entry))
+    if (const auto message = decodeToTable(entry)) {
         std::visit(Handlers{*this}, *message);
+        refreshView();
+    }
 }
 
 void Tchat::sendloginfo(const toTable::SendLoginInfo &m)

@@ -9,6 +9,7 @@
 #include <QAction>
 #include <QActionGroup>
 #include <QFrame>
+#include <QKeyEvent>
 #include <QLineEdit>
 #include <QMenu>
 
@@ -17,9 +18,7 @@
 namespace quillet {
 
 namespace {
-constexpr int kRestTop = 320;
-constexpr int kHintTop = 312;  // above the 316 of a card sent
-
+// The trump picture the hint names: a gold frame over it, passed through by the mouse.
 QWidget *outline(QWidget *around)
 {
     auto *frame = new QFrame(around);
@@ -35,12 +34,12 @@ QWidget *outline(QWidget *around)
 
 void Tchat::buildComputerMenu(QMenu *options)
 {
-    computerMenu_ = options->addMenu("Computer Players");
+    computerMenu_ = options->addMenu("Co&mputer Players");
     computerMenu_->setObjectName("ComputerPlayers1");
     auto *group = new QActionGroup(this);
-    ComputerClassic1 = computerMenu_->addAction("Classic");
+    ComputerClassic1 = computerMenu_->addAction("&Classic");
     ComputerClassic1->setObjectName("ComputerClassic1");
-    ComputerExpert1 = computerMenu_->addAction("Expert");
+    ComputerExpert1 = computerMenu_->addAction("&Expert");
     ComputerExpert1->setObjectName("ComputerExpert1");
     for (QAction *a : {ComputerClassic1, ComputerExpert1}) {
         a->setCheckable(true);
@@ -83,10 +82,21 @@ void Tchat::tellComputerLevel()
 
 void Tchat::clearHint()
 {
-    if (hintedCard_ && hintedCard_->y() == kHintTop)
-        hintedCard_->move(hintedCard_->x(), kRestTop);
-    hintedCard_ = nullptr;
     delete hintOutline_.data();
+    if (hintedSlot_ == 0)
+        return;
+    hintedSlot_ = 0;
+    refreshHandLooks();
+}
+
+bool Tchat::hintKey(QKeyEvent *event)
+{
+    if (event->key() != Qt::Key_H || (event->modifiers() & ~(Qt::ShiftModifier | Qt::KeypadModifier)))
+        return false;
+    if (awaitedDecision(model_) == Hint::Kind::none)
+        return false;  // nothing to hint: the letter starts a chat line as any other
+    hintClick();
+    return true;
 }
 
 void Tchat::hintClick()
@@ -98,22 +108,26 @@ void Tchat::hintClick()
         break;
     case Hint::Kind::bid:
         edit_bid->setText(QString::number(hint.value));
-        edit_bid->setFocus();
+        edit_bid->setFocus(Qt::OtherFocusReason);
         edit_bid->selectAll();
         break;
     case Hint::Kind::trump:
         for (int i = 1; i <= 5; ++i)
-            if (kTrumpChoices[i] == hint.value)
-                if (auto *pic = panel_trump->findChild<QWidget *>(QStringLiteral("image_selecttrump%1").arg(i)))
-                    hintOutline_ = outline(pic);
+            if (kTrumpChoices[i] == hint.value) {
+                // Enter confirms it, as it does any keyboard choice of the panel.
+                selectTrumpChoice(i);
+                hintOutline_ = outline(trumpChoices_[std::size_t(i)]);
+            }
         break;
     case Hint::Kind::card:
-        if (CardImage *card = cardForSlot(hint.value)) {
-            card->move(card->x(), kHintTop);
-            card->raise();
-            hintedCard_ = card;
-            hintOutline_ = outline(card);
-        }
+        for (int p = 1; p <= model_.handSize(); ++p)
+            if (model_.handplaces()[std::size_t(p)] == hint.value) {
+                // Raised, outlined and the keyboard's card: Enter plays it.
+                hintedSlot_ = hint.value;
+                if (!chatTakesKeys())
+                    focusTable();
+                selectPlace(p);
+            }
         break;
     }
 }

@@ -9,6 +9,7 @@
 #include "net/guard.h"
 #include "windows/sidewindows.h"
 #include "windows/tspylist.h"
+#include "ui/kit.h"
 
 #include <QAction>
 #include <QLabel>

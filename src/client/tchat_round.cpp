@@ -12,6 +12,7 @@
 #include "ui/kit.h"
 
 #include <QAction>
+#include <QLineEdit>
 #include <QLabel>
 
 namespace quillet {
@@ -45,6 +46,8 @@ void Tchat::StartHalfGame1Click()
         messageBox("You are not connected.");
         return;
     }
+    if (gameRunning() && !confirmLosingGame("A game is running. Start a new game and end this one?"))
+        return;
     if (windows_ && windows_->gamestart) {
         windows_->gamestart->show();
         windows_->gamestart->raise();
@@ -66,9 +69,35 @@ void Tchat::setGameType(GameType type)
     label_gametype->setText(typeWord(type) + " Game");
 }
 
+void Tchat::resetGameLabels()
+{
+    // Nothing of the game before stays on the table.
+    label_round->setText("Round: 0");
+    label_cards->setText("Num of Cards: 0");
+    label_totalbids->setText("Total Bids: 0");
+    label_turn->setText("Good Luck!");
+    label_overunder->setText("Over +0");
+    label_end->setText(QString());
+    label_status1->setText(QString());
+    label_status2->setText(QString());
+    trumpcard->clear();
+    showBidBox(false);
+    for (int s = 1; s <= kSeats; ++s) {
+        SeatPanel &sp = seat(s);
+        sp.label_tricks->setText("0");
+        setTextColour(sp.label_bid, kNotYetBid);
+        setTextColour(sp.label_bidlabel, kNotYetBid);
+        sp.image_played->clear();
+        sp.image_turn->hide();
+        sp.image_thumb->hide();
+        sp.image_trickwinner->hide();
+    }
+}
+
 void Tchat::startthegame(const toTable::StartGame &m)
 {
     model_.startthegame(m);
+    resetGameLabels();
     panel_trump->hide();
     if (windows_ && windows_->lasttrick && ltontop->isChecked())
         windows_->lasttrick->show();
@@ -105,6 +134,7 @@ void Tchat::startthegame(const toTable::StartGame &m)
 
 void Tchat::startround(const toTable::StartRound &m)
 {
+    const int lastWinner = model_.roundTricks().empty() ? 0 : model_.roundTricks().back().winner;
     if (!model_.startround(m))
         return;
     if (windows_ && windows_->score && !scontop->isChecked())
@@ -114,6 +144,7 @@ void Tchat::startround(const toTable::StartRound &m)
     label_totalbids->setText("Total Bids: 0");
     trumpcard->clear();
     label_status1->setText(QString());
+    clearTrick(lastWinner);
     for (int s = 1; s <= kSeats; ++s) {
         SeatPanel &sp = seat(s);
         sp.image_cards->clear();
@@ -156,6 +187,7 @@ void Tchat::scoreit(const toTable::Score &m)
             playsounds(made ? "turnovergood" : "turnoverbad");
             label_end->setText(made ? "You Made your Bid!" : "You did not make your Bid!");
             label_end->show();
+            announce(label_end->text());
         }
         if (made) {
             seat(e.seat).image_thumb->show();
@@ -198,10 +230,10 @@ void Tchat::winner(const toTable::Winner &m)
     if (iWon)
         playsounds("winner");
     if (model_.hosting()) {
-        button_start->show();
-        button_start->raise();
+        showStartButton();
         StartHalfGame1->setEnabled(true);
     }
+    announce(names + " won the game.");
 }
 
 } // namespace quillet

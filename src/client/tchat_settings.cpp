@@ -10,6 +10,8 @@
 #include "windows/sidewindows.h"
 #include "windows/tlasttrick.h"
 #include "windows/tscore.h"
+#include "ui/designgeometry.h"
+#include "ui/pictures.h"
 
 #include <QAction>
 #include <QColorDialog>
@@ -98,6 +100,15 @@ void Tchat::loadinifile()
         send(toServer::BotSpeed{1, BotSpeed1Tag});
     PlaySounds1->setChecked(s.playSounds);
     chooseComputerLevel(s.expertComputers);
+    ShowPlayable1->setChecked(s.showPlayable);
+    FourColour1->setChecked(s.fourColour);
+    if (pictures::fourColour() != s.fourColour) {
+        pictures::setFourColour(s.fourColour);
+        design::redrawPictures(panel_main);
+        if (windows_ && windows_->lasttrick)
+            windows_->lasttrick->redrawCards();
+    }
+    refreshHandLooks();
     scTop = s.scTop;
     scLeft = s.scLeft;
     ltTop = s.ltTop;
@@ -140,6 +151,8 @@ void Tchat::saveinifile()
     s.ltTop = ltTop;
     s.ltLeft = ltLeft;
     s.expertComputers = expertComputers_;
+    s.showPlayable = ShowPlayable1->isChecked();
+    s.fourColour = FourColour1->isChecked();
     writeSettings(file, s);
     QString error;
     if (!file.save(&error))

@@ -3,6 +3,7 @@
 #include "client/tchat.h"
 #include "net/guard.h"
 #include "protocol/cards.h"
+#include "ui/kit.h"
 
 #include <QAction>
 #include <QContextMenuEvent>
@@ -28,18 +29,18 @@ void Tchat::buildSeatMenu()
             seat(s).label_playername->installEventFilter(this);
 }
 
-bool Tchat::eventFilter(QObject *watched, QEvent *event)
+bool Tchat::seatMenuEvent(QObject *watched, QEvent *event)
 {
-    if (event->type() == QEvent::ContextMenu) {
-        for (int s = 1; s <= 4; ++s) {
-            if (watched == seat(s).label_playername) {
-                openSeatMenu(seat(s).position);
-                popup_kick->popup(static_cast<QContextMenuEvent *>(event)->globalPos());
-                return true;
-            }
+    if (event->type() != QEvent::ContextMenu)
+        return false;
+    for (int s = 1; s <= 4; ++s) {
+        if (watched == seat(s).label_playername) {
+            openSeatMenu(seat(s).position);
+            popup_kick->popup(static_cast<QContextMenuEvent *>(event)->globalPos());
+            return true;
         }
     }
-    return QMainWindow::eventFilter(watched, event);
+    return false;
 }
 
 void Tchat::openSeatMenu(int position)

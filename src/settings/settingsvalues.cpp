@@ -53,6 +53,8 @@ QuilletSettings readSettings(const ProfileFile &file)
     s.scLeft = integer(file, "scLeft", 3);
     s.ltTop = integer(file, "ltTop", 3);
     s.ltLeft = integer(file, "ltLeft", 3);
+    s.showPlayable = text(file, "Showplayable", "true") != QLatin1String("false");
+    s.fourColour = text(file, "Fourcolour", "false") == QLatin1String("true");
     s.expertComputers = text(file, "Computerplayers", "Classic") == QLatin1String("Expert");
     return s;
 }
@@ -76,6 +78,8 @@ void writeSettings(ProfileFile &file, const QuilletSettings &s)
     put(file, "scLeft", QString::number(s.scLeft));
     put(file, "ltTop", QString::number(s.ltTop));
     put(file, "ltLeft", QString::number(s.ltLeft));
+    put(file, "Showplayable", trueFalse(s.showPlayable));
+    put(file, "Fourcolour", trueFalse(s.fourColour));
     put(file, "Computerplayers", s.expertComputers ? QStringLiteral("Expert") : QStringLiteral("Classic"));
 }
 

@@ -28,6 +28,8 @@ struct QuilletSettings {
     int scLeft = 3;
     int ltTop = 3;
     int ltLeft = 3;
+    bool showPlayable = true;        // "Showplayable" anything but "false"
+    bool fourColour = false;         // "Fourcolour" "true"
     bool expertComputers = false;    // "Computerplayers" "Expert"; anything else is Classic
 };
 
@@ -42,7 +44,8 @@ QuilletSettings readSettings(const ProfileFile &file);
 // Writes every key except the phrases, in the table's order: "Textsize",
 // "Textcolor", "Botspeed", "Top", "Left", "Width", "Height", "Turnsound",
 // "ChatterSounds", "Showscorecard", "Scontop", "Ltontop", "Playsounds",
-// "scTop", "scLeft", "ltTop", "ltLeft", then our own "Computerplayers".
+// "scTop", "scLeft", "ltTop", "ltLeft", "Showplayable", "Fourcolour",
+// then "Computerplayers".
 void writeSettings(ProfileFile &file, const QuilletSettings &settings);
 // Writes "Phrase1".."Phrase9" (the phrase editor's keys).
 void writePhrases(ProfileFile &file, const QString phrases[9]);

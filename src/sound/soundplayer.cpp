@@ -1,9 +1,9 @@
 #include "sound/soundplayer.h"
 
-#include <QAudioSink>
-#include <QBuffer>
+#include "sound/resample.h"
+#include "sound/soundoutput.h"
+
 #include <QFile>
-#include <QMediaDevices>
 
 #include <array>
 
@@ -19,34 +19,6 @@ static void initSoundResources()
 }
 
 namespace {
-
-// The audio back end warns on stderr when there is no sound server; for us
-// that is just silence. Keeps such notes quiet while the output is touched.
-class QuietAudioBackend
-{
-public:
-    QuietAudioBackend()
-    {
-        if (depth++ == 0)
-            previous = qInstallMessageHandler(&QuietAudioBackend::handle);
-    }
-    ~QuietAudioBackend()
-    {
-        if (--depth == 0)
-            qInstallMessageHandler(previous);
-    }
-    QuietAudioBackend(const QuietAudioBackend &) = delete;
-    QuietAudioBackend &operator=(const QuietAudioBackend &) = delete;
-
-private:
-    static void handle(QtMsgType type, const QMessageLogContext &context, const QString &text)
-    {
-        if ((type == QtCriticalMsg || type == QtFatalMsg) && previous)
-            previous(type, context, text);
-    }
-    static inline QtMessageHandler previous = nullptr;
-    static inline int depth = 0;
-};
 
 const std::array<const char *, 8> gameSounds = {
     "bid", "placecard", "taketrick", "turn", "turnnew", "turnoverbad", "turnovergood", "winner",
@@ -72,7 +44,7 @@ bool isGameSound(const QString &key)
 } // namespace
 
 SoundPlayer::SoundPlayer(QObject *parent)
-    : QObject(parent)
+    : QObject(parent), m_output(new SoundOutput(this))
 {
     initSoundResources();
     m_pendingTimer.setSingleShot(true);
@@ -80,11 +52,27 @@ SoundPlayer::SoundPlayer(QObject *parent)
     connect(&m_pendingTimer, &QTimer::timeout, this, &SoundPlayer::playPending);
     m_preloadTimer.setInterval(0);
     connect(&m_preloadTimer, &QTimer::timeout, this, &SoundPlayer::preloadStep);
+    connect(m_output, &SoundOutput::finished, this, [this] { m_playing.clear(); });
+    // Sound is heard here: decode the rest in the background, so that no
+    // later first play waits for it.
+    connect(m_output, &SoundOutput::started, this, [this] {
+        if (!m_preloadStarted)
+            queuePreload();
+    });
+    connect(m_output, &SoundOutput::unavailable, this, [this] {
+        m_playing.clear();
+        if (!m_told) {
+            m_told = true;
+            emit unavailable();
+        }
+    });
 }
 
-SoundPlayer::~SoundPlayer()
+SoundPlayer::~SoundPlayer() = default;
+
+QString SoundPlayer::unavailableText()
 {
-    dropOutput();
+    return QStringLiteral("Sound is not available on this computer.");
 }
 
 QStringList SoundPlayer::soundNames()
@@ -143,25 +131,28 @@ std::optional<PcmSound> SoundPlayer::loadSound(const QString &name, QString *err
     return decodeWave(bytes, error);
 }
 
+qint64 SoundPlayer::soundsSent() const
+{
+    return m_output->soundsSent();
+}
+
 bool SoundPlayer::isDecoded(const QString &name) const
 {
     return m_cache.contains(name.toLower());
 }
 
-const SoundPlayer::Decoded &SoundPlayer::decoded(const QString &key)
+const QByteArray &SoundPlayer::decoded(const QString &key)
 {
     auto it = m_cache.find(key);
     if (it != m_cache.end())
         return *it;
-    Decoded entry;
+    QByteArray pcm;
     if (const auto sound = loadSound(key)) {
-        entry.format.setSampleRate(sound->sampleRate);
-        entry.format.setChannelCount(sound->channels);
-        entry.format.setSampleFormat(QAudioFormat::Int16);
-        entry.pcm = QByteArray(reinterpret_cast<const char *>(sound->samples.data()),
-                               qsizetype(sound->samples.size() * sizeof(int16_t)));
+        const std::vector<int16_t> samples = toOutputFormat(*sound);
+        pcm = QByteArray(reinterpret_cast<const char *>(samples.data()),
+                         qsizetype(samples.size() * sizeof(int16_t)));
     }
-    return *m_cache.insert(key, entry);
+    return *m_cache.insert(key, pcm);
 }
 
 void SoundPlayer::play(const QString &name)
@@ -169,17 +160,25 @@ void SoundPlayer::play(const QString &name)
     const QString key = name.toLower();
     if (resourcePath(key).isEmpty())
         return;
-    // Starting and stopping an audio stream talks to the sound server and
-    // decoding takes a few milliseconds: both wait for the next event-loop
+    // Decoding takes a few milliseconds: it waits for the next event-loop
     // turn, so the caller is not held up. A later request replaces this one.
     m_pending = key;
     m_cutOff = true;
     m_pendingTimer.start();
 }
 
-void SoundPlayer::stop()
+void SoundPlayer::stop(Kind kind)
 {
-    m_pending.clear();
+    const auto matches = [kind](const QString &key) {
+        return !key.isEmpty() && (kind == Kind::Any || (kind == Kind::Chatter) == isChatterSound(key));
+    };
+    if (!m_pending.isEmpty()) {
+        if (!matches(m_pending))
+            return;   // that sound cuts off the one playing anyway
+        m_pending.clear();
+    } else if (!matches(m_playing)) {
+        return;
+    }
     m_cutOff = true;
     m_pendingTimer.start();
 }
@@ -188,117 +187,47 @@ void SoundPlayer::playPending()
 {
     const QString key = m_pending;
     m_pending.clear();
-    if (m_cutOff) {
-        m_cutOff = false;
-        silence();
+    const bool cutOff = m_cutOff;
+    m_cutOff = false;
+    if (key.isEmpty()) {
+        if (cutOff) {
+            m_playing.clear();
+            m_output->stop();
+        }
+        return;
     }
-    if (!key.isEmpty())
-        start(key);
+    const QByteArray &pcm = decoded(key);
+    if (pcm.isEmpty()) {
+        // A damaged resource plays nothing, but still cuts off the last sound.
+        m_playing.clear();
+        m_output->stop();
+        return;
+    }
+    m_playing = key;
+    m_output->play(pcm);
 }
 
 void SoundPlayer::preload()
 {
+    m_output->prepare();
+    queuePreload();
+}
+
+void SoundPlayer::queuePreload()
+{
+    m_preloadStarted = true;
     m_preloadQueue.clear();
     for (const QString &name : soundNames())
         if (!m_cache.contains(name))
             m_preloadQueue << name;
-    m_preloadTimer.start();
+    if (!m_preloadQueue.isEmpty())
+        m_preloadTimer.start();
 }
 
 void SoundPlayer::preloadStep()
 {
-    // The first turn also looks for the audio device, so that the first
-    // play does not pay for it.
-    outputAvailable();
-    if (m_preloadQueue.isEmpty()) {
-        m_preloadTimer.stop();
-        return;
-    }
-    decoded(m_preloadQueue.takeFirst());
+    if (!m_preloadQueue.isEmpty())
+        decoded(m_preloadQueue.takeFirst());
     if (m_preloadQueue.isEmpty())
         m_preloadTimer.stop();
-}
-
-void SoundPlayer::silence()
-{
-    m_playing.clear();
-    if (m_sink) {
-        QuietAudioBackend quiet;
-        m_sink->stop();
-    }
-    if (m_buffer)
-        m_buffer->deleteLater();
-    m_buffer = nullptr;
-}
-
-bool SoundPlayer::outputAvailable()
-{
-    QuietAudioBackend quiet;
-    if (!m_devices) {
-        m_devices = new QMediaDevices(this);
-        connect(m_devices, &QMediaDevices::audioOutputsChanged, this, [this] {
-            // A device came or went: look again at the next sound.
-            dropOutput();
-            m_deviceChecked = false;
-        });
-    }
-    if (!m_deviceChecked) {
-        m_device = QMediaDevices::defaultAudioOutput();
-        m_deviceChecked = true;
-    }
-    return !m_device.isNull();
-}
-
-QAudioSink *SoundPlayer::sinkFor(const QAudioFormat &format)
-{
-    for (QAudioSink *sink : std::as_const(m_sinks))
-        if (sink->format() == format)
-            return sink;
-    if (!m_device.isFormatSupported(format))
-        return nullptr;
-    auto *sink = new QAudioSink(m_device, format, this);
-    connect(sink, &QAudioSink::stateChanged, this, [this, sink](QAudio::State state) {
-        // Release the stream once the sound has run out or failed.
-        if (sink == m_sink && (state == QAudio::IdleState || sink->error() != QAudio::NoError)
-            && state != QAudio::StoppedState) {
-            m_playing.clear();
-            sink->stop();
-        }
-    });
-    m_sinks << sink;
-    return sink;
-}
-
-void SoundPlayer::dropOutput()
-{
-    silence();
-    for (QAudioSink *sink : std::as_const(m_sinks)) {
-        sink->disconnect(this);
-        sink->stop();
-        sink->deleteLater();
-    }
-    m_sinks.clear();
-    m_sink = nullptr;
-}
-
-void SoundPlayer::start(const QString &key)
-{
-    const Decoded &sound = decoded(key);
-    if (sound.pcm.isEmpty() || !outputAvailable())
-        return;
-    QuietAudioBackend quiet;
-    QAudioSink *sink = sinkFor(sound.format);
-    if (!sink)
-        return;
-    auto *buffer = new QBuffer(this);
-    buffer->setData(sound.pcm);   // shares the cached bytes
-    buffer->open(QIODevice::ReadOnly);
-    m_sink = sink;
-    m_buffer = buffer;
-    sink->start(buffer);
-    if (sink->error() != QAudio::NoError) {
-        sink->stop();
-        return;
-    }
-    m_playing = key;
 }

@@ -61,7 +61,7 @@ QPixmap button(const QString &caption, QSize size, bool pressed, qreal dpr)
         p.drawLine(QPointF(r.left() + radius, r.top() + 1.2), QPointF(r.right() - radius, r.top() + 1.2));
     }
     const QRectF text = r.adjusted(4, 1, -4, -1).translated(pressed ? 1 : 0, pressed ? 1 : 0);
-    drawCaption(p, text, caption, qBound(8, qRound(size.height() * 0.46), 16), QColor(0x3a, 0x22, 0x00));
+    drawCaption(p, text, caption, qBound(8, qRound(size.height() * 0.46), 128), QColor(0x3a, 0x22, 0x00));
     return pm;
 }
 

@@ -105,7 +105,21 @@ QPainterPath suitPath(int suit, const QRectF &box)
 
 bool isRedSuit(int suit) { return suit == 2 || suit == 3; }
 
-QColor suitColour(int suit) { return isRedSuit(suit) ? QColor(0xd0, 0x10, 0x1c) : QColor(0x14, 0x14, 0x14); }
+namespace {
+bool fourColourDeck = false;
+} // namespace
+
+void setFourColour(bool on) { fourColourDeck = on; }
+bool fourColour() { return fourColourDeck; }
+
+QColor suitColour(int suit)
+{
+    if (fourColourDeck && suit == 1)
+        return QColor(0x0e, 0x7a, 0x2c);
+    if (fourColourDeck && suit == 2)
+        return QColor(0x14, 0x4c, 0xc8);
+    return isRedSuit(suit) ? QColor(0xd0, 0x10, 0x1c) : QColor(0x14, 0x14, 0x14);
+}
 
 QFont pictureFont(bool bold)
 {

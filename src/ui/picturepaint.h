@@ -21,7 +21,10 @@ void begin(QPainter &p, QPixmap &pm);
 // (centred if the box is not square). Drawn from paths so no font is needed.
 QPainterPath suitPath(int suit, const QRectF &box);
 bool isRedSuit(int suit);
+// Red and black, or with the four-colour deck clubs green and diamonds blue.
 QColor suitColour(int suit);
+void setFourColour(bool on);
+bool fourColour();
 
 // The bold sans font the pictures build their text outlines from.
 QFont pictureFont(bool bold = true);

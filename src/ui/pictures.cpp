@@ -28,6 +28,21 @@ struct Store {
     QPixmap logo;
 };
 
+// The pictures of one other scale, drawn as they are asked for.
+struct ScaledSet {
+    qreal scale = 0; // 0: none kept
+    std::array<QPixmap, 54> cards;
+    std::array<QPixmap, 5> marks;
+    std::array<QPixmap, 3> backgrounds;
+    QPixmap logo;
+};
+
+ScaledSet &scaledSet()
+{
+    static ScaledSet s;
+    return s;
+}
+
 Store &store()
 {
     static Store s;
@@ -47,10 +62,19 @@ struct BackgroundFile {
 };
 
 const BackgroundFile kBackgrounds[3] = {
-    {":/backgrounds/table.jpg", QSize(782, 474), QColor(0x3f, 0x8f, 0x52)},
+    {":/backgrounds/table.jpg", QSize(782, 474), QColor(0x1c, 0x53, 0x2f)},
     {":/backgrounds/side.jpg", QSize(360, 500), QColor(0xd9, 0xe2, 0xd2)},
-    {":/backgrounds/trump.jpg", QSize(417, 133), QColor(0x9a, 0x68, 0x3a)},
+    {":/backgrounds/trump.jpg", QSize(417, 133), QColor(0x72, 0x47, 0x23)},
 };
+
+// Pictures for a scaled view are drawn at the ratio times the scale and then carry the
+// ratio alone, so their logical size is the design size times the scale.
+QPixmap retagged(QPixmap pm, qreal dpr)
+{
+    if (!pm.isNull())
+        pm.setDevicePixelRatio(dpr);
+    return pm;
+}
 
 QPixmap loadBackground(const BackgroundFile &file, qreal dpr)
 {
@@ -114,6 +138,35 @@ QPixmap drawMark(int i, qreal dpr)
 void releaseAll()
 {
     store() = Store();
+    scaledSet() = ScaledSet();
+}
+
+// 1 for a scale that names no other size worth drawing.
+qreal saneScale(qreal scale)
+{
+    if (!std::isfinite(scale) || scale < 0.25 || scale > 8.0 || qFuzzyCompare(scale, 1.0))
+        return 1.0;
+    return scale;
+}
+
+// The kept set for `scale`, emptied when it was kept for another one.
+ScaledSet &setFor(qreal scale)
+{
+    ScaledSet &s = scaledSet();
+    if (s.scale != scale) {
+        s = ScaledSet();
+        s.scale = scale;
+    }
+    return s;
+}
+
+void redrawHeldCards()
+{
+    Store &s = store();
+    for (int n = 0; n < int(s.cards.size()); ++n)
+        if (!s.cards[n].isNull())
+            s.cards[n] = drawCard(n, s.dpr);
+    scaledSet() = ScaledSet();
 }
 
 template <typename Draw>
@@ -125,6 +178,27 @@ const QPixmap &cached(QPixmap &slot, Draw draw)
 }
 
 } // namespace
+
+QString suitWord(int suit)
+{
+    static const char *const words[] = {"", "Clubs", "Diamonds", "Hearts", "Spades"};
+    return suit >= 1 && suit <= 4 ? QString::fromLatin1(words[suit]) : QString();
+}
+
+QString cardName(int number)
+{
+    static const char *const ranks[] = {"",     "Two",  "Three", "Four", "Five",  "Six",  "Seven",
+                                        "Eight", "Nine", "Ten",   "Jack", "Queen", "King", "Ace"};
+    if (number == 0)
+        return QStringLiteral("Card back");
+    if (number == 53)
+        return QStringLiteral("No Trump");
+    if (number < 1 || number > 52)
+        return QString();
+    const int suit = (number - 1) / 13 + 1;
+    const int rank = (number - 1) % 13 + 1;
+    return QString::fromLatin1(ranks[rank]) + QStringLiteral(" of ") + suitWord(suit);
+}
 
 void init(qreal devicePixelRatio)
 {
@@ -154,6 +228,7 @@ void init(qreal devicePixelRatio)
             s.backgrounds[b] = loadBackground(kBackgrounds[b], dpr);
     if (!s.logo.isNull())
         s.logo = paint::logo(dpr);
+    scaledSet() = ScaledSet();
 }
 
 qreal devicePixelRatio()
@@ -224,5 +299,81 @@ const QPixmap &logo()
 {
     return ready() ? cached(store().logo, paint::logo) : nullPixmap();
 }
+
+QPixmap card(int number, qreal scale)
+{
+    scale = saneScale(scale);
+    if (scale == 1.0 || number < 0 || number > 53 || !ready())
+        return card(number);
+    const qreal dpr = store().dpr;
+    return cached(setFor(scale).cards[number], [=](qreal) { return retagged(drawCard(number, dpr * scale), dpr); });
+}
+
+QPixmap mark(Mark m, qreal scale)
+{
+    scale = saneScale(scale);
+    const int i = int(m);
+    if (scale == 1.0 || i < 0 || i >= 5 || !ready())
+        return mark(m);
+    const qreal dpr = store().dpr;
+    return cached(setFor(scale).marks[i], [=](qreal) { return retagged(drawMark(i, dpr * scale), dpr); });
+}
+
+QPixmap fan(int count, qreal scale)
+{
+    scale = saneScale(scale);
+    if (scale == 1.0 || count <= 0 || !ready())
+        return fan(count);
+    count = qMin(count, 13);
+    // The backs are laid at the scaled steps of the design, each drawn at the scaled size.
+    const QPixmap back = card(0, scale);
+    const qreal dpr = store().dpr;
+    QPixmap pm = paint::canvas(QSize(qRound((5 * count + 66) * scale), qRound(paint::kCardHeight * scale)), dpr);
+    QPainter p(&pm);
+    for (int i = 1; i <= count; ++i)
+        p.drawPixmap(QPointF(5 * (i - 1) * scale, 0), back);
+    return pm;
+}
+
+QPixmap background(Background b, qreal scale)
+{
+    scale = saneScale(scale);
+    const int i = int(b);
+    if (scale == 1.0 || i < 0 || i >= 3 || !ready())
+        return background(b);
+    const qreal dpr = store().dpr;
+    return cached(setFor(scale).backgrounds[i],
+                  [=](qreal) { return retagged(loadBackground(kBackgrounds[i], dpr * scale), dpr); });
+}
+
+QPixmap logo(qreal scale)
+{
+    scale = saneScale(scale);
+    if (scale == 1.0 || !ready())
+        return logo();
+    const qreal dpr = store().dpr;
+    return cached(setFor(scale).logo, [=](qreal) { return retagged(paint::logo(dpr * scale), dpr); });
+}
+
+QPixmap smiley(int index, qreal scale)
+{
+    scale = saneScale(scale);
+    if (scale == 1.0 || !ready())
+        return smiley(index);
+    if (index < 0 || index >= kSmileys)
+        index = 0;
+    return retagged(paint::smileyFace(index, store().dpr * scale), store().dpr);
+}
+
+void setFourColour(bool on)
+{
+    if (paint::fourColour() == on)
+        return;
+    paint::setFourColour(on);
+    if (store().dpr > 0)
+        redrawHeldCards();
+}
+
+bool fourColour() { return paint::fourColour(); }
 
 } // namespace quillet::pictures

@@ -17,6 +17,15 @@ namespace quillet::pictures {
 void init(qreal devicePixelRatio);
 qreal devicePixelRatio();
 
+inline constexpr int kCardWidth = 71;
+inline constexpr int kCardHeight = 96;
+
+// What a card picture shows, in words: "Queen of Hearts", "Two of Clubs"; 0 "Card back",
+// 53 "No Trump"; empty for anything else.
+QString cardName(int number);
+// "Clubs", "Diamonds", "Hearts", "Spades" for suits 1..4, empty otherwise.
+QString suitWord(int suit);
+
 // 71×96: 0 the back, 1..52 the faces (1 two of clubs .. 13 ace of clubs, then diamonds,
 // hearts, spades), 53 the no-trump sign. Any other number gives a null pixmap.
 const QPixmap &card(int number);
@@ -46,5 +55,21 @@ const QPixmap &background(Background b);
 
 // 64×64 program picture.
 const QPixmap &logo();
+
+// The same pictures for a view drawn `scale` times its design size (the table in a large
+// window): drawn at that size, never a small bitmap scaled up. A scale of 1 (or one that is not
+// finite or out of 0.25..8) gives the pictures above. The pictures of the latest other scale
+// are kept; asking for yet another scale drops them, so hold the copies these return.
+QPixmap card(int number, qreal scale);
+QPixmap mark(Mark m, qreal scale);
+QPixmap fan(int count, qreal scale);
+QPixmap background(Background b, qreal scale);
+QPixmap logo(qreal scale);
+QPixmap smiley(int index, qreal scale); // drawn each time: the chat keeps its own
+
+// The four-colour deck: clubs green and diamonds blue on every card. Redraws the pictures
+// already handed out, in place; copies taken earlier keep the old look until asked again.
+void setFourColour(bool on);
+bool fourColour();
 
 } // namespace quillet::pictures

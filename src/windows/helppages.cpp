@@ -1,5 +1,7 @@
 #include "windows/helppages.h"
 
+#include <QStringList>
+
 namespace quillet {
 
 namespace {
@@ -88,6 +90,45 @@ When you start Quillet on its own, a window offers to download and install The Z
 
 If the lobby is already installed, "Play with Others" in the same window closes the game and opens the lobby. "Play Solo Game" goes straight to a game against the computer.)";
 
+const char kDocumentation[] = R"(The table
+
+Your seat is always at the bottom, the other players sit to your left, across the table and to your right. Beside every name you see the player's score, the tricks taken this round and the bid; a bid shows dimmer until the player has made it. A red TURN tag shows whose turn it is, a pair of eyes marks a player who only watches, and a small stack of cards marks who took the last trick.
+
+The cards of a trick lie in the middle, each in front of the player who played it. When the trick is decided, the winning card gets a gold frame and the trick goes to the player who took it.
+
+At the top left the table shows the game, the round, the cards in each hand, the total of the bids and whose turn it is; at the bottom the status line tells what just happened. The turned-up trump card lies at the left, above "Trump Card", and "Over" or "Under" says how the bids compare with the cards dealt.
+
+Playing a card
+
+When it is your turn, click a card. Cards you may not play are shown dimmer (View menu, "Show Playable Cards"); if you try one all the same, the table says why, for example "You must follow suit.", and outlines the cards you may play. A right click on your hand sorts it again.
+
+Playing from the keyboard
+
+Everything can be done without the mouse. Left and Right move the selected card along your hand (Home and End jump to the ends); Enter or Space plays it. When you are asked for your bid, type the number and press Enter; Up and Down change it one at a time. When you choose trump in a Vale game, Left and Right move between the suits and Enter chooses.
+
+Start typing anywhere on the table to write a chat line; Enter sends it and the keys go back to the table. Once you click into the chat box it keeps the keys until you press Esc.
+
+Ctrl+N starts a new game (when you host), Ctrl+Q quits, F1 opens this help, Ctrl+P turns the sounds on and off and Ctrl+S stops the chat from scrolling. Alt and the underlined letter open the menus.
+
+The window
+
+The table grows with the window and keeps its shape; the cards are drawn sharp at every size. Before a running game is thrown away, by starting a new one or by closing the window, Quillet asks first.
+
+The View menu opens the score card, the spy list of watchers, the tally of games won and the phrase buttons' editor. "Four-Colour Deck" draws clubs in green and diamonds in blue, so all four suits are told apart at a glance. The score card and the last-trick window open beside the table when there is room; drag them anywhere else and they keep that place.
+
+Chat
+
+Type a line and press Enter to chat; start a line with /me to say what you do. The buttons 1 to 9 above the chat send their phrases (change them with View, "Phrase List"); the note button plays a chatter sound to everybody, and the face button adds a smiley. Web addresses that start with http://, https:// or www. become links you can click.)";
+
+// The licence's paragraphs, each as one line, so the page flows with the window.
+QString reflowed(const QString &text)
+{
+    QStringList paragraphs;
+    for (const QString &block : text.split(QStringLiteral("\n\n")))
+        paragraphs << block.simplified();
+    return paragraphs.join(QStringLiteral("\n\n"));
+}
+
 } // namespace
 
 QString licenseText()
@@ -127,12 +168,14 @@ QString helpPageText(int tag)
         return QString::fromUtf8(kGamePlay);
     case 4:
         return QString::fromUtf8(kScoring);
+    case 9:
+        return QString::fromUtf8(kDocumentation);
     case 10:
-        return licenseText();
+        return reflowed(licenseText());
     case 11:
         return QString::fromUtf8(kLobby);
     default:
-        return QString();  // 9, Documentation, is an empty page
+        return QString();
     }
 }
 

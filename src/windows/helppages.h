@@ -6,7 +6,8 @@
 namespace quillet {
 
 // Page "memo" + tag: 1 Overview, 2 Connecting, 3 Game Play, 4 Scoring,
-// 9 Documentation (empty), 10 License, 11 The Lobby; empty for other tags.
+// 9 Documentation (the table, keyboard and options), 10 License (its paragraphs
+// as single lines, to flow with the window), 11 The Lobby; empty for other tags.
 QString helpPageText(int tag);
 
 // The program's licence, the same text as LICENSE at the top of the sources.

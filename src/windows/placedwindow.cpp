@@ -30,11 +30,13 @@ void PlacedWindow::setKeepOpen(bool on)
 void PlacedWindow::setPlace(int left, int top)
 {
     place_ = reachablePlace(QPoint(left, top), size());
+    placeChosen_ = place_ != kHomePlace;
 }
 
 void PlacedWindow::resetPlace()
 {
     place_ = kHomePlace;
+    placeChosen_ = true;
     move(place_);
 }
 
@@ -60,6 +62,20 @@ void PlacedWindow::changeEvent(QEvent *event)
 
 void PlacedWindow::moveToPlace()
 {
+    if (!placeChosen_) {
+        QList<QWidget *> others;
+        if (parentWidget())
+            for (PlacedWindow *w : parentWidget()->findChildren<PlacedWindow *>(Qt::FindDirectChildrenOnly))
+                others << w;
+        if (const auto beside = besidePlace(this, parentWidget(), others)) {
+            // Not the player's choice: nothing to store unless he moves it on.
+            place_ = *beside;
+            if (pos() != place_)
+                move(place_);
+            return;
+        }
+        place_ = kHomePlace;
+    }
     // The screens may have changed since the place was stored.
     place_ = reachablePlace(place_, size());
     if (pos() != place_)
@@ -72,6 +88,7 @@ void PlacedWindow::takeOverPlace()
     if (now == place_)
         return;
     place_ = now;
+    placeChosen_ = true;
     emit placeChanged(now.x(), now.y());
 }
 

@@ -41,6 +41,9 @@ private:
 
     QPoint place_;
     MoveOn moveOn_;
+    // Until the player gives the window a place (or one is stored), it opens beside
+    // the table, clear of the other side windows, when the screen has room.
+    bool placeChosen_ = false;
 };
 
 } // namespace quillet

@@ -18,6 +18,11 @@ public:
     // Clicks the button of a letter, as the mouse does.
     void choose(const QString &letter);
 
+protected:
+    // Left and Right move between the three games, Enter or Space starts the one in focus.
+    void keyPressEvent(QKeyEvent *event) override;
+    void showEvent(QShowEvent *event) override;
+
 private:
     PictureButton *button_starthalf;
     PictureButton *button_start;

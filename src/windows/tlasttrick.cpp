@@ -78,12 +78,20 @@ void Tlasttrick::setPlayed(int seat, int card)
         return;
     cards_[seat] = card;
     played_[seat]->setPixmap(card > 0 ? pictures::card(card) : QPixmap());
+    played_[seat]->setAccessibleName(card > 0 ? pictures::cardName(card) : QString());
 }
 
 void Tlasttrick::setTrump(int card)
 {
     trump_ = card;
     trumpcard->setPixmap(card > 0 ? pictures::card(card) : QPixmap());
+}
+
+void Tlasttrick::redrawCards()
+{
+    for (int s = 1; s <= 4; ++s)
+        setPlayed(s, cards_[s]);
+    setTrump(trump_);
 }
 
 void Tlasttrick::clearCards()

@@ -21,6 +21,8 @@ public:
     void setPlayed(int seat, int card);
     void setTrump(int card);
     void clearCards();
+    // Draws the cards again (the deck changed its colours).
+    void redrawCards();
     QLabel *played(int seat) const { return played_[static_cast<std::size_t>(seat)]; }
     QLabel *player(int seat) const { return player_[static_cast<std::size_t>(seat)]; }
     QLabel *label_winner = nullptr;

@@ -98,6 +98,20 @@ void Tspylist::triggerRemove()
         onKick(menuSlot_);
 }
 
+void Tspylist::setVisible(bool visible)
+{
+    if (visible && !isVisible() && !placed_) {
+        placed_ = true;
+        QList<QWidget *> others;
+        if (parentWidget())
+            for (QWidget *w : parentWidget()->findChildren<QDialog *>(Qt::FindDirectChildrenOnly))
+                others << w;
+        if (const auto beside = besidePlace(this, parentWidget(), others))
+            move(*beside);
+    }
+    QDialog::setVisible(visible);
+}
+
 bool Tspylist::eventFilter(QObject *watched, QEvent *event)
 {
     if (watched == list_->viewport()) {

@@ -35,12 +35,15 @@ public:
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
+    // The first showing puts it beside the table when the screen has room.
+    void setVisible(bool visible) override;
 
 private:
     QListWidget *list_;
     QAction *popup_kickhim_;
     int tag_ = -1;          // entry under the pointer
     int menuSlot_ = -1;     // slot recorded when the menu opened
+    bool placed_ = false;
 };
 
 } // namespace quillet

@@ -9,6 +9,7 @@
 #include <QWidget>
 
 #include <algorithm>
+#include <vector>
 
 namespace quillet {
 
@@ -60,6 +61,54 @@ void centreOn(QWidget *window, const QWidget *anchor)
     topLeft.setX(std::clamp(topLeft.x(), work.left(), std::max(work.left(), work.right() - size.width())));
     topLeft.setY(std::clamp(topLeft.y(), work.top(), std::max(work.top(), work.bottom() - size.height())));
     window->move(topLeft);
+}
+
+namespace {
+// The frame a window will have: its own once shown, else its size with the frame a
+// shown sibling has (or a common one).
+QSize frameSizeOf(const QWidget *window, const QWidget *anchor)
+{
+    if (window->isVisible())
+        return window->frameGeometry().size();
+    QSize frame(8, 32);
+    if (anchor && anchor->isVisible())
+        frame = anchor->frameGeometry().size() - anchor->geometry().size();
+    return window->size() + frame;
+}
+} // namespace
+
+std::optional<QPoint> besidePlace(const QWidget *window, const QWidget *anchor, const QList<QWidget *> &avoid)
+{
+    if (!anchor || !anchor->isVisible())
+        return std::nullopt;
+    const QScreen *screen = anchor->screen() ? anchor->screen() : QGuiApplication::primaryScreen();
+    if (!screen)
+        return std::nullopt;
+    const QRect work = screen->availableGeometry();
+    const QRect table = anchor->frameGeometry();
+    const QSize size = frameSizeOf(window, anchor);
+    constexpr int gap = 4;
+    // Spots around a rectangle: right, left, below, above, each at both ends.
+    const auto around = [&](const QRect &o) -> std::vector<QPoint> {
+        const int right = o.right() + 1 + gap, left = o.left() - gap - size.width();
+        const int below = o.bottom() + 1 + gap, above = o.top() - gap - size.height();
+        const int lowEnd = o.bottom() + 1 - size.height(), farEnd = o.right() + 1 - size.width();
+        return {{right, o.top()}, {right, lowEnd},  {left, o.top()},  {left, lowEnd},
+                {o.left(), below}, {farEnd, below}, {o.left(), above}, {farEnd, above}};
+    };
+    std::vector<QRect> taken{table};
+    for (const QWidget *other : avoid)
+        if (other && other != window && other->isVisible())
+            taken.push_back(other->frameGeometry());
+    // Beside the table first; beside a window already there when the table's sides are full.
+    for (const QRect &next : taken)
+        for (QPoint at : around(next)) {
+            const QRect r(at, size);
+            if (work.contains(r) &&
+                std::none_of(taken.begin(), taken.end(), [&](const QRect &t) { return t.intersects(r); }))
+                return at;
+        }
+    return std::nullopt;
 }
 
 void useSideBackground(QWidget *window)

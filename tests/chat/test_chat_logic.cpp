@@ -69,8 +69,12 @@ private slots:
         QCOMPARE(bytes(s), std::string("CMD_action+3+waves|clBlack\xFF"));
         s = buildChatSend(3, QStringLiteral("/meow"), QStringLiteral("clBlack"));
         QCOMPARE(bytes(s), std::string("CMD_action+3+ow|clBlack\xFF"));
-        s = buildChatSend(3, QStringLiteral("/me"), QStringLiteral("clBlack"));
-        QCOMPARE(bytes(s), std::string("CMD_action+3+|clBlack\xFF"));
+        // Nothing but blanks posts no empty line, as a chat or as an action.
+        for (const char *blank : {"/me", "/me   ", " ", "\t  "}) {
+            s = buildChatSend(3, QString::fromLatin1(blank), QStringLiteral("clBlack"));
+            QVERIFY2(!s.message, blank);
+            QVERIFY(s.emptyBox);
+        }
         s = buildChatSend(3, QStringLiteral("/help"), QStringLiteral("clBlack"));
         QVERIFY(!s.message);
         QVERIFY(s.emptyBox);
@@ -183,7 +187,8 @@ private slots:
 
         QVERIFY(isChatLink(QStringLiteral("HTTP://A.B ")));
         QVERIFY(isChatLink(QStringLiteral("(www.a.b)")));
-        QVERIFY(!isChatLink(QStringLiteral("https://a.b"))); // neither "http://" nor "www."
+        QVERIFY(isChatLink(QStringLiteral("https://a.b")));
+        QVERIFY(!isChatLink(QStringLiteral("ftp://a.b")));
         QVERIFY(!isChatLink(QString()));
     }
 

@@ -154,6 +154,13 @@ private slots:
         t.pane.mainchatJump(99);
         QCOMPARE(t.messages.size(), 5);
 
+        // An https address is a link of its own, www. or not; only http and https open.
+        t.received(QStringLiteral("2+B chats: see https://secure.example/p?q=1 now|clBlack"));
+        QCOMPARE(t.pane.linkcount(), 7);
+        t.click(7);
+        QCOMPARE(t.opened.last(), QUrl(QStringLiteral("https://secure.example/p?q=1")));
+        QCOMPARE(t.messages.size(), 5);
+
         // The desktop failing to open is reported the same way.
         t.pane.setUrlOpener([](const QUrl &) { return false; });
         t.click(0);
@@ -266,7 +273,7 @@ private slots:
         QCOMPARE(menu->objectName(), QStringLiteral("PopupMenu1"));
         QStringList items;
         for (QAction *a : menu->actions())
-            items << a->text();
+            items << a->text().remove(QLatin1Char('&')); // shown without the mnemonic marks
         QCOMPARE(items, QStringList({"Select All", "Copy", "Clear Main Chat", "Scroll Chat Off"}));
         QCOMPARE(t.pane.copyAction()->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_C));
         QCOMPARE(t.pane.scrollOffAction()->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_S));

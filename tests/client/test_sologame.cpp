@@ -2,7 +2,7 @@
 // the test playing seat 1 through the same handlers as the mouse.
 #include "autoplayer.h"
 #include "client/tchat.h"
-#include "testports.h"
+#include "sologame.h"
 #include "protocol/cards.h"
 #include "server/tserver.h"
 #include "app/quilletapp.h"
@@ -41,16 +41,12 @@ private slots:
     {
         QFETCH(QString, type);
         QFETCH(int, rounds);
-        QTemporaryDir home;
-        CommandLine cl;
-        cl.home = home.path();
-        cl.port = freePort();
-        QuilletApp app(cl);
-        Tchat *t = app.table();
-        QStringList boxes;
-        t->messageBox = [&](const QString &text) { boxes << text; };
-        app.windows().server->setTimings(Timings{5, 5, 0});
-        t->processparams({});
+        SoloGame game;
+        Tchat *t = game.t;
+        QuilletApp &app = *game.app;
+        const QStringList &boxes = game.boxes;
+        const QTemporaryDir &home = game.home;
+        game.start();
         QTRY_VERIFY_WITH_TIMEOUT(t->model().loggedin() && t->model().myseat() == 1, 10000);
         QTRY_COMPARE_WITH_TIMEOUT(t->seat(1).label_playername->text(), QString("You"), 10000);
         QVERIFY(t->model().hosting());

@@ -1,5 +1,6 @@
 // The table window driven through its handlers, as the server's messages and
 // the mouse drive it, with no connection.
+#include "tablefixture.h"
 #include "client/tchat.h"
 #include "testports.h"
 #include "protocol/message.h"
@@ -29,25 +30,8 @@ using namespace quillet;
 
 namespace {
 
-// A table with its side windows, recording what it sends and shows.
-struct Table {
-    Table()
-    {
-        CommandLine cl;
-        cl.home = home.path();
-        cl.lobbyPort = quietLobbyPort(); // no lobby of the machine's hears from a test
-        app = std::make_unique<QuilletApp>(cl);
-        t = app->table();
-        t->sendHook = [this](const std::string &m) { sent.push_back(m.substr(0, m.size() - 1)); };
-        t->messageBox = [this](const QString &text) { boxes << text; };
-    }
-    void msg(const std::string &m) { t->dispatch(m); }
-    QLabel *label(const QString &name) { return t->panelMain()->findChild<QLabel *>(name); }
-    void login(int slot, const QString &name = "You")
-    {
-        t->setPlayerName(name);
-        msg("CMD_sendlogininfo+" + std::to_string(slot));
-    }
+// The fixture's table, and the own hand left to right.
+struct Table : TableFixture {
     std::vector<int> handOrder()
     {
         std::vector<int> cards;
@@ -56,12 +40,6 @@ struct Table {
                 cards.push_back(c->card());
         return cards;
     }
-
-    QTemporaryDir home;
-    std::unique_ptr<QuilletApp> app;
-    Tchat *t = nullptr;
-    std::vector<std::string> sent;
-    QStringList boxes;
 };
 
 } // namespace
@@ -92,7 +70,7 @@ private slots:
         const int bottomSeat = myseat <= 4 ? myseat : 1;
         QCOMPARE(tb.label(QString("label_playername%1").arg(bottomSeat))->pos(), QPoint(122, 298));
         const int left = bottomSeat % 4 + 1;
-        QCOMPARE(tb.label(QString("image_played%1").arg(left))->pos(), QPoint(195, 158));
+        QCOMPARE(tb.label(QString("image_played%1").arg(left))->pos(), QPoint(180, 152)); // spread so every card shows
         // Every family name exists once per seat after the rotation.
         for (int s = 1; s <= 4; ++s)
             QCOMPARE(tb.t->panelMain()->findChildren<QLabel *>(QString("label_tricks%1").arg(s)).size(), 1);

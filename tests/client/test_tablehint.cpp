@@ -139,7 +139,12 @@ private slots:
             if (CardImage *c = tb.t->cardForSlot(slot); c && c->y() < 316)
                 raised = c;
         QVERIFY(raised);
-        QVERIFY(raised->findChild<QWidget *>("hint_outline"));
+        QVERIFY(raised->outlined());
+        // The hinted card is the keyboard's card, and only it is raised.
+        QCOMPARE(tb.t->model().handplaces()[std::size_t(tb.t->selectedPlace())], raised->slot());
+        for (int slot = 1; slot <= 5; ++slot)
+            if (CardImage *c = tb.t->cardForSlot(slot); c && c != raised)
+                QCOMPARE(c->y(), 320);
         // The player confirms as usual: a click on the card plays it.
         tb.t->cardimagesMouseDown(raised, Qt::LeftButton);
         QCOMPARE(tb.sent.size(), before + 1);
@@ -169,6 +174,7 @@ private slots:
                 outlined = pic;
         // Three spades to the ace: spades (the third picture).
         QCOMPARE(outlined ? outlined->objectName() : QString(), QString("image_selecttrump3"));
+        QCOMPARE(tb.t->selectedTrump(), 3); // the panel's keyboard choice: Enter confirms it
         // A hint with nothing to decide does nothing.
         tb.msg("CMD_trump+52");
         tb.msg("CMD_nextplayer+c+2");

@@ -46,7 +46,7 @@ const QByteArray allKeysCrLf =
     "Textsize=8\r\nTextcolor=clblack\r\nBotspeed=750\r\nTop=3\r\nLeft=3\r\nWidth=790\r\n"
     "Height=520\r\nTurnsound=0\r\nChatterSounds=true\r\nShowscorecard=false\r\n"
     "Scontop=false\r\nLtontop=false\r\nPlaysounds=true\r\nscTop=3\r\nscLeft=3\r\n"
-    "ltTop=3\r\nltLeft=3\r\nComputerplayers=Classic\r\n";
+    "ltTop=3\r\nltLeft=3\r\nShowplayable=true\r\nFourcolour=false\r\nComputerplayers=Classic\r\n";
 
 } // namespace
 

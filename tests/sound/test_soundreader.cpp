@@ -1,3 +1,4 @@
+#include "sound/resample.h"
 #include "sound/soundplayer.h"
 #include "sound/wavereader.h"
 
@@ -77,6 +78,19 @@ double rms(const PcmSound &s)
     return std::sqrt(sum / double(s.samples.size()));
 }
 
+PcmSound tone(int rate, int channels, double seconds, double hz, double amplitude)
+{
+    PcmSound s;
+    s.sampleRate = rate;
+    s.channels = channels;
+    const qint64 frames = qint64(seconds * rate);
+    for (qint64 i = 0; i < frames; ++i)
+        for (int c = 0; c < channels; ++c)
+            s.samples.push_back(int16_t(std::lround(amplitude / (c + 1) * 32767.0
+                                                    * std::sin(2 * M_PI * hz * double(i) / rate))));
+    return s;
+}
+
 } // namespace
 
 class TestSoundReader : public QObject
@@ -94,6 +108,11 @@ private slots:
     void unsupportedFormatsPlayNothing();
     void tooLongSoundsAreRefused();
     void mutatedFilesNeverCrash();
+    void outputFormatKeepsToneAndLength_data();
+    void outputFormatKeepsToneAndLength();
+    void outputFormatKeepsChannelsApart();
+    void outputFormatCutsWhatItCannotHold();
+    void outputFormatRefusesMalformedSounds();
 };
 
 void TestSoundReader::everyResourceDecodes_data()
@@ -308,6 +327,77 @@ void TestSoundReader::mutatedFilesNeverCrash()
             }
         }
     }
+}
+
+
+void TestSoundReader::outputFormatKeepsToneAndLength_data()
+{
+    QTest::addColumn<int>("rate");
+    QTest::addColumn<int>("channels");
+    for (int rate : {8000, 11025, 16000, 22050, 32000, 44100, 48000})
+        for (int channels : {1, 2})
+            QTest::addRow("%d Hz, %d ch", rate, channels) << rate << channels;
+}
+
+void TestSoundReader::outputFormatKeepsToneAndLength()
+{
+    // A 1 kHz tone comes out as the same tone at the output rate: same
+    // length, pitch and level, within a fraction of a percent.
+    QFETCH(int, rate);
+    QFETCH(int, channels);
+    const PcmSound in = tone(rate, channels, 0.5, 1000.0, 0.5);
+    const std::vector<int16_t> out = toOutputFormat(in);
+    const qint64 frames = in.frameCount() * outputRate / rate;
+    QCOMPARE(qint64(out.size()), frames * outputChannels);
+    double worst = 0;
+    // Away from the ends, where the filter runs out of input.
+    for (qint64 i = 100; i < frames - 100; ++i) {
+        const double ideal = 0.5 * 32767.0 * std::sin(2 * M_PI * 1000.0 * double(i) / outputRate);
+        worst = std::max(worst, std::abs(out[size_t(i * outputChannels)] - ideal));
+    }
+    QVERIFY2(worst < 0.005 * 32768, qPrintable(QString::number(worst)));
+}
+
+void TestSoundReader::outputFormatKeepsChannelsApart()
+{
+    // Mono goes to both sides alike; stereo keeps each side its own.
+    const std::vector<int16_t> mono = toOutputFormat(tone(22050, 1, 0.1, 440.0, 0.8));
+    for (size_t i = 0; i < mono.size(); i += 2)
+        QCOMPARE(mono[i], mono[i + 1]);
+    const std::vector<int16_t> stereo = toOutputFormat(tone(22050, 2, 0.1, 440.0, 0.8));
+    int peakLeft = 0, peakRight = 0;
+    for (size_t i = 0; i < stereo.size(); i += 2) {
+        peakLeft = std::max(peakLeft, std::abs(int(stereo[i])));
+        peakRight = std::max(peakRight, std::abs(int(stereo[i + 1])));
+    }
+    QVERIFY2(std::abs(peakLeft - 26214) < 300 && std::abs(peakRight - 13107) < 300,
+             qPrintable(QStringLiteral("%1 %2").arg(peakLeft).arg(peakRight)));
+}
+
+void TestSoundReader::outputFormatCutsWhatItCannotHold()
+{
+    // A 23 kHz tone at 48000 Hz is above what 44100 Hz can hold: it must
+    // fade out, not fold back as a 21 kHz whistle.
+    const std::vector<int16_t> out = toOutputFormat(tone(48000, 1, 0.2, 23000.0, 0.5));
+    double sum = 0;
+    for (size_t i = 400; i + 400 < out.size(); i += 2)
+        sum += double(out[i]) * out[i];
+    const double rmsOut = std::sqrt(sum / double((out.size() - 800) / 2));
+    QVERIFY2(rmsOut < 0.1 * 0.5 * 32767 / std::sqrt(2.0), qPrintable(QString::number(rmsOut)));
+}
+
+void TestSoundReader::outputFormatRefusesMalformedSounds()
+{
+    PcmSound bad = tone(22050, 1, 0.01, 440, 0.5);
+    bad.channels = 3;
+    QVERIFY(toOutputFormat(bad).empty());
+    bad.channels = 2;   // an odd sample count is not whole frames
+    bad.samples.push_back(0);
+    QVERIFY(toOutputFormat(bad).empty());
+    bad = tone(22050, 1, 0.01, 440, 0.5);
+    bad.sampleRate = 0;
+    QVERIFY(toOutputFormat(bad).empty());
+    QVERIFY(toOutputFormat(PcmSound{}).empty());
 }
 
 QTEST_GUILESS_MAIN(TestSoundReader)
