@@ -534,6 +534,7 @@ private slots:
         QTRY_VERIFY_WITH_TIMEOUT(server->state().round >= 3, 30000);
         // The host plays again but never moves: from his next turn on, the game waits.
         host.send("CMD_justwatch+1+2");
+        QVERIFY(host.waitFor("CMD_justwatching+1+2"));  // seat 1 is his again, not the computer's
         QTRY_VERIFY_WITH_TIMEOUT(server->state().bidder == 1 || server->engine().playAwaited(1), 30000);
 
         bob.sock.disconnectFromHost();
