@@ -34,7 +34,7 @@ QWidget *outline(QWidget *around)
 
 void Tchat::buildComputerMenu(QMenu *options)
 {
-    computerMenu_ = options->addMenu("Co&mputer Players");
+    computerMenu_ = options->addMenu("Com&puter Players");
     computerMenu_->setObjectName("ComputerPlayers1");
     auto *group = new QActionGroup(this);
     ComputerClassic1 = computerMenu_->addAction("&Classic");

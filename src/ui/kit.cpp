@@ -286,8 +286,12 @@ void CardImage::paintEvent(QPaintEvent *event)
         p.setPen(QPen(selected_ ? QColor(0x15, 0x5c, 0xe8) : QColor(0xf2, 0xb8, 0x1a), w));
         p.drawRoundedRect(card.adjusted(w / 2, w / 2, -w / 2, -w / 2), radius, radius);
         if (selected_ && outlined_) {
-            p.setPen(QPen(QColor(0xf2, 0xb8, 0x1a), w));
-            p.drawRoundedRect(card.adjusted(1.5 * w, 1.5 * w, -1.5 * w, -1.5 * w), radius, radius);
+            // Both: gold dashes on the blue ring, in the ring's own width, so that the
+            // card's corners (its rank and suit) stay as clear as with one ring.
+            QPen dashes(QColor(0xf2, 0xb8, 0x1a), w, Qt::CustomDashLine, Qt::FlatCap);
+            dashes.setDashPattern({1.5, 1.5});
+            p.setPen(dashes);
+            p.drawRoundedRect(card.adjusted(w / 2, w / 2, -w / 2, -w / 2), radius, radius);
         }
     }
 }
