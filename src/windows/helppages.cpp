@@ -106,6 +106,14 @@ Playing from the keyboard
 
 Everything can be done without the mouse. Left and Right move the selected card along your hand (Home and End jump to the ends); Enter or Space plays it. When you are asked for your bid, type the number and press Enter; Up and Down change it one at a time. When you choose trump in a Vale game, Left and Right move between the suits and Enter chooses.
 
+Hints
+
+When you must bid, choose trump or play, File, "Hint" (or H) shows what the Expert computer player would do from what you can see: the bid goes into the bid box, the trump suit or the card is outlined, and the card becomes your selected card. Nothing is sent until you confirm it as usual. When there is nothing to decide, H starts a chat line like any other letter.
+
+Computer players
+
+Options, "Computer Players" sets who plays the computer seats of a game you host: "Classic" plays by simple fixed rules, "Expert" thinks ahead over the cards it has not seen. The choice is kept and applies from the next decision on; the chat says who plays when a game starts.
+
 Start typing anywhere on the table to write a chat line; Enter sends it and the keys go back to the table. Once you click into the chat box it keeps the keys until you press Esc.
 
 Ctrl+N starts a new game (when you host), Ctrl+Q quits, F1 opens this help, Ctrl+P turns the sounds on and off and Ctrl+S stops the chat from scrolling. Alt and the underlined letter open the menus.
