@@ -53,7 +53,7 @@ struct ReceivedChat {
     quint32 color;  // 0x00BBGGRR
 };
 
-// The field text of a received "CMD_chat", "CMD_action" or "CMD_me". The
+// The field text of a received chat, action or me line. The
 // colour text follows the last "|" so a "|" typed in the chat stays in the
 // line; an unreadable colour, or none at all, draws black, which stays
 // readable on the white pane. A line whose source is not 0..9 is dropped.
