@@ -81,10 +81,10 @@ void TestLobbyRules::goodAddresses_data()
     QTest::addColumn<QString>("typed");
     QTest::addColumn<QString>("host");
     QTest::addColumn<int>("port");
-    QTest::newRow("ipv4") << "192.168.1.20" << "192.168.1.20" << 0;
-    QTest::newRow("ipv4 and port") << "192.168.1.20:7001" << "192.168.1.20" << 7001;
+    QTest::newRow("ipv4") << "127.1.2.20" << "127.1.2.20" << 0;
+    QTest::newRow("ipv4 and port") << "127.1.2.20:7001" << "127.1.2.20" << 7001;
     QTest::newRow("loopback") << "127.0.0.1" << "127.0.0.1" << 0;
-    QTest::newRow("pasted with blanks") << "  10.0.0.5:7772 \n" << "10.0.0.5" << 7772;
+    QTest::newRow("pasted with blanks") << "  127.0.0.5:7772 \n" << "127.0.0.5" << 7772;
     QTest::newRow("name") << "localhost" << "localhost" << 0;
     QTest::newRow("dotted name, capitals") << "Game.Example.ORG:65535" << "game.example.org" << 65535;
     QTest::newRow("name starting with a digit") << "1up.example" << "1up.example" << 0;
@@ -118,11 +118,11 @@ void TestLobbyRules::badAddresses_data()
     };
     QTest::newRow("empty") << "" << "Please enter the address of the game to join.";
     QTest::newRow("blanks") << "   " << "Please enter the address of the game to join.";
-    QTest::newRow("inner space") << "192.168. 1.20" << "An address cannot contain spaces.";
+    QTest::newRow("inner space") << "127.1. 2.20" << "An address cannot contain spaces.";
     QTest::newRow("space before port") << "host :7772" << "An address cannot contain spaces.";
     QTest::newRow("port 0") << "host:0" << badPort;
     QTest::newRow("port 70000") << "host:70000" << badPort;
-    QTest::newRow("port 65536") << "10.0.0.1:65536" << badPort;
+    QTest::newRow("port 65536") << "127.0.0.1:65536" << badPort;
     QTest::newRow("port letters") << "host:abc" << badPort;
     QTest::newRow("port sign") << "host:+80" << badPort;
     QTest::newRow("port empty") << "host:" << badPort;
@@ -166,19 +166,19 @@ void TestLobbyRules::recentList()
 {
     QStringList list;
     for (int i = 1; i <= 12; ++i)
-        list = withRecent(list, QString("10.0.0.%1").arg(i));
+        list = withRecent(list, QString("127.0.0.%1").arg(i));
     QCOMPARE(list.size(), kMaxRecent);
-    QCOMPARE(list.first(), QString("10.0.0.12"));
-    QCOMPARE(list.last(), QString("10.0.0.3"));
+    QCOMPARE(list.first(), QString("127.0.0.12"));
+    QCOMPARE(list.last(), QString("127.0.0.3"));
     // Joining one again moves it to the front without a copy.
-    list = withRecent(list, "10.0.0.7");
+    list = withRecent(list, "127.0.0.7");
     QCOMPARE(list.size(), kMaxRecent);
-    QCOMPARE(list.first(), QString("10.0.0.7"));
-    QCOMPARE(list.count("10.0.0.7"), 1);
-    QCOMPARE(list.at(1), QString("10.0.0.12"));
+    QCOMPARE(list.first(), QString("127.0.0.7"));
+    QCOMPARE(list.count("127.0.0.7"), 1);
+    QCOMPARE(list.at(1), QString("127.0.0.12"));
     // The same host with a port is another address.
-    list = withRecent(list, "10.0.0.7:7001");
-    QCOMPARE(list.mid(0, 2), (QStringList{"10.0.0.7:7001", "10.0.0.7"}));
+    list = withRecent(list, "127.0.0.7:7001");
+    QCOMPARE(list.mid(0, 2), (QStringList{"127.0.0.7:7001", "127.0.0.7"}));
 }
 
 void TestLobbyRules::gameCommandLines()
@@ -190,8 +190,8 @@ void TestLobbyRules::gameCommandLines()
     // Options first: after "--" a name that looks like one stays the name.
     QCOMPARE(hostArguments("-h", 7772, plain), (QStringList{"--", "-h", "127.0.0.1", "true"}));
     // A port given is passed on, even the default one.
-    QCOMPARE(joinArguments("Bo", parseAddress("10.0.0.5:7772"), plain),
-             (QStringList{"--port", "7772", "--", "Bo", "10.0.0.5", "join"}));
+    QCOMPARE(joinArguments("Bo", parseAddress("127.0.0.5:7772"), plain),
+             (QStringList{"--port", "7772", "--", "Bo", "127.0.0.5", "join"}));
     QCOMPARE(soloArguments(plain), QStringList());
 
     const GameOptions home{"/tmp/a b", kDefaultLobbyPort};
@@ -241,14 +241,14 @@ void TestLobbyRules::settingsKeepOtherSections()
     const QString path = dir.filePath("zolvexlobby.ini");
     const QByteArray before = "; the game's own\r\n[Quillet]\r\nTop=120\r\n  Botspeed = 1000 \r\nPhrase1=hi+there\r\n"
                               "\r\n";
-    const QByteArray lobby = "[lobby]\r\nname=Old\r\nRecent1=10.0.0.1\r\n";
+    const QByteArray lobby = "[lobby]\r\nname=Old\r\nRecent1=127.0.0.1\r\n";
     const QByteArray after = "[Other]\r\nKey=Value\r\ngarbage line without equals\r\n";
     QVERIFY(writeAll(path, before + lobby + after));
 
     LobbySettings s = readLobbySettings(path);
     QCOMPARE(s.name, QString("Old"));
     s.name = "New";
-    s.recent = withRecent(s.recent, "10.0.0.2");
+    s.recent = withRecent(s.recent, "127.0.0.2");
     QVERIFY(writeLobbySettings(path, s));
 
     const QByteArray now = readAll(path);
@@ -256,7 +256,7 @@ void TestLobbyRules::settingsKeepOtherSections()
     QVERIFY2(now.endsWith(after), now.constData());
     const QByteArray section = now.mid(before.size(), now.size() - before.size() - after.size());
     QVERIFY(section.contains("name=New\r\n")); // the file's own spelling of the key stays
-    QCOMPARE(readLobbySettings(path).recent, (QStringList{"10.0.0.2", "10.0.0.1"}));
+    QCOMPARE(readLobbySettings(path).recent, (QStringList{"127.0.0.2", "127.0.0.1"}));
 }
 
 void TestLobbyRules::settingsRejectGarbage()
@@ -264,7 +264,7 @@ void TestLobbyRules::settingsRejectGarbage()
     QTemporaryDir dir;
     const QString path = dir.filePath("zolvexlobby.ini");
     QVERIFY(writeAll(path, "[Lobby]\nHostPort=70000\nRecent1=1.2.3\nRecent2=good.example\nRecent3=has space\n"
-                           "Recent4=GOOD.example\nRecent5=10.0.0.9:0\nRecent11=ignored.example\n"));
+                           "Recent4=GOOD.example\nRecent5=127.0.0.9:0\nRecent11=ignored.example\n"));
     const LobbySettings s = readLobbySettings(path);
     QCOMPARE(s.hostPort, 7772);
     QCOMPARE(s.recent, QStringList{"good.example"});

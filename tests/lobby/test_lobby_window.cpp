@@ -155,7 +155,7 @@ LobbyWindow *TestLobbyWindow::makeWindow()
     auto *w = new LobbyWindow(config_);
     windows_ << w;
     w->askPortInUse = [](const QString &) { return LobbyWindow::PortChoice::Quit; };
-    w->findAddresses = [] { return QStringList{"192.168.1.20"}; };
+    w->findAddresses = [] { return QStringList{"127.1.2.20"}; };
     w->refreshAddresses();
     if (!w->startListening())
         qWarning("the lobby port is taken");
@@ -238,12 +238,12 @@ void TestLobbyWindow::joinAndSoloCommandLines()
     endGame(w, g);
 
     // Return in the address field joins too.
-    w->combo_address->setEditText("10.0.0.5");
+    w->combo_address->setEditText("127.0.0.5");
     const int before = control_->reportedCount();
     QTest::keyClick(w->combo_address->lineEdit(), Qt::Key_Return);
     QTRY_COMPARE_WITH_TIMEOUT(control_->reportedCount(), before + 1, 10000);
     QCOMPARE(control_->last()->argv,
-             (QStringList{"--home", home_->path(), "--lobby-port", lobbyPort, "--", "Bo", "10.0.0.5", "join"}));
+             (QStringList{"--home", home_->path(), "--lobby-port", lobbyPort, "--", "Bo", "127.0.0.5", "join"}));
     endGame(w, control_->last());
 
     // Solo needs no name and never calls the lobby.
@@ -471,7 +471,7 @@ void TestLobbyWindow::rememberedAcrossRestart()
     LobbySettings seeded;
     seeded.name = "Old";
     for (int i = 1; i <= 10; ++i)
-        seeded.recent << QString("10.0.0.%1").arg(i);
+        seeded.recent << QString("127.0.0.%1").arg(i);
     QVERIFY(writeLobbySettings(path, seeded));
 
     {
@@ -479,14 +479,14 @@ void TestLobbyWindow::rememberedAcrossRestart()
         QCOMPARE(w->settingsPath(), path);
         QCOMPARE(w->edit_name->text(), QString("Old"));
         QCOMPARE(w->combo_address->count(), 10);
-        QCOMPARE(w->combo_address->currentText(), QString("10.0.0.1"));
+        QCOMPARE(w->combo_address->currentText(), QString("127.0.0.1"));
         w->edit_name->setText("Cy");
         w->combo_address->setEditText("New.Example:7001");
         Control::Game *g = startGame(w, w->button_join);
         QVERIFY(g);
         endGame(w, g);
         // Joined again: to the front, not twice.
-        w->combo_address->setEditText("10.0.0.4");
+        w->combo_address->setEditText("127.0.0.4");
         g = startGame(w, w->button_join);
         QVERIFY(g);
         endGame(w, g);
@@ -505,20 +505,20 @@ void TestLobbyWindow::rememberedAcrossRestart()
     QStringList items;
     for (int i = 0; i < w->combo_address->count(); ++i)
         items << w->combo_address->itemText(i);
-    QCOMPARE(items, (QStringList{"10.0.0.4", "new.example:7001", "10.0.0.1", "10.0.0.2", "10.0.0.3", "10.0.0.5",
-                                 "10.0.0.6", "10.0.0.7", "10.0.0.8", "10.0.0.9"}));
+    QCOMPARE(items, (QStringList{"127.0.0.4", "new.example:7001", "127.0.0.1", "127.0.0.2", "127.0.0.3", "127.0.0.5",
+                                 "127.0.0.6", "127.0.0.7", "127.0.0.8", "127.0.0.9"}));
 }
 
 void TestLobbyWindow::addressesAndCopy()
 {
     LobbyWindow *w = makeWindow();
-    w->findAddresses = [] { return QStringList{"192.168.1.20", "10.0.0.2"}; };
+    w->findAddresses = [] { return QStringList{"127.1.2.20", "127.0.0.2"}; };
     w->refreshAddresses();
-    QCOMPARE(w->label_addresses->text(), QString("192.168.1.20:7772\n10.0.0.2:7772"));
+    QCOMPARE(w->label_addresses->text(), QString("127.1.2.20:7772\n127.0.0.2:7772"));
     w->spin_port->setValue(7001);
-    QCOMPARE(w->label_addresses->text(), QString("192.168.1.20:7001\n10.0.0.2:7001"));
+    QCOMPARE(w->label_addresses->text(), QString("127.1.2.20:7001\n127.0.0.2:7001"));
     QTest::mouseClick(w->button_copy, Qt::LeftButton);
-    QCOMPARE(QApplication::clipboard()->text(), QString("192.168.1.20:7001\n10.0.0.2:7001"));
+    QCOMPARE(QApplication::clipboard()->text(), QString("127.1.2.20:7001\n127.0.0.2:7001"));
     QCOMPARE(w->label_message->text(), QString("The addresses are copied."));
 
     w->findAddresses = [] { return QStringList{}; };
